@@ -1,0 +1,4 @@
+// The utility library's public interface: every Ut function, type and constant.
+#pragma once
+
+#include "d3d9/d3d9.h"
