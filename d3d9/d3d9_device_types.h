@@ -1,0 +1,113 @@
+// Adapters, devices and presentation: device types, creation flags, display modes and the
+// presentation parameters.
+#pragma once
+
+#include "d3d9/d3d9_formats.h"
+#include "win32/win32_types.h"
+
+// The version a caller of Direct3DCreate9 was built against.
+#define D3D_SDK_VERSION 31
+
+#define D3DADAPTER_DEFAULT 0
+// As the adapter format of a query: the format of the adapter's current display mode.
+#define D3DCURRENT_DISPLAY_MODE 0x00EFFFFFu
+
+// GetAdapterIdentifier flags.
+#define D3DENUM_WHQL_LEVEL 0x00000002u
+#define D3DENUM_NO_DRIVERVERSION 0x00000004u
+
+enum D3DDEVTYPE : DWORD {
+  D3DDEVTYPE_HAL = 1,
+  D3DDEVTYPE_REF = 2,
+  D3DDEVTYPE_SW = 3,
+  D3DDEVTYPE_NULLREF = 4,
+  D3DDEVTYPE_FORCE_DWORD = 0x7fffffff
+};
+
+// CreateDevice behaviour flags.
+#define D3DCREATE_FPU_PRESERVE 0x00000002u
+#define D3DCREATE_MULTITHREADED 0x00000004u
+#define D3DCREATE_PUREDEVICE 0x00000010u
+#define D3DCREATE_SOFTWARE_VERTEXPROCESSING 0x00000020u
+#define D3DCREATE_HARDWARE_VERTEXPROCESSING 0x00000040u
+#define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080u
+#define D3DCREATE_DISABLE_DRIVER_MANAGEMENT 0x00000100u
+#define D3DCREATE_ADAPTERGROUP_DEVICE 0x00000200u
+#define D3DCREATE_DISABLE_DRIVER_MANAGEMENT_EX 0x00000400u
+#define D3DCREATE_NOWINDOWCHANGES 0x00000800u
+
+enum D3DSWAPEFFECT : DWORD {
+  D3DSWAPEFFECT_DISCARD = 1,
+  D3DSWAPEFFECT_FLIP = 2,
+  D3DSWAPEFFECT_COPY = 3,
+  D3DSWAPEFFECT_FORCE_DWORD = 0x7fffffff
+};
+
+enum D3DBACKBUFFER_TYPE : DWORD {
+  D3DBACKBUFFER_TYPE_MONO = 0,
+  D3DBACKBUFFER_TYPE_LEFT = 1,
+  D3DBACKBUFFER_TYPE_RIGHT = 2,
+  D3DBACKBUFFER_TYPE_FORCE_DWORD = 0x7fffffff
+};
+
+// Presentation intervals (also the bits of D3DCAPS9::PresentationIntervals).
+#define D3DPRESENT_INTERVAL_DEFAULT 0x00000000u
+#define D3DPRESENT_INTERVAL_ONE 0x00000001u
+#define D3DPRESENT_INTERVAL_TWO 0x00000002u
+#define D3DPRESENT_INTERVAL_THREE 0x00000004u
+#define D3DPRESENT_INTERVAL_FOUR 0x00000008u
+#define D3DPRESENT_INTERVAL_IMMEDIATE 0x80000000u
+
+#define D3DPRESENT_RATE_DEFAULT 0x00000000u
+
+// D3DPRESENT_PARAMETERS::Flags.
+#define D3DPRESENTFLAG_LOCKABLE_BACKBUFFER 0x00000001u
+#define D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL 0x00000002u
+#define D3DPRESENTFLAG_DEVICECLIP 0x00000004u
+#define D3DPRESENTFLAG_VIDEO 0x00000010u
+
+struct D3DPRESENT_PARAMETERS {
+  UINT BackBufferWidth;
+  UINT BackBufferHeight;
+  D3DFORMAT BackBufferFormat;
+  UINT BackBufferCount;
+  D3DMULTISAMPLE_TYPE MultiSampleType;
+  DWORD MultiSampleQuality;
+  D3DSWAPEFFECT SwapEffect;
+  HWND hDeviceWindow;
+  BOOL Windowed;
+  BOOL EnableAutoDepthStencil;
+  D3DFORMAT AutoDepthStencilFormat;
+  DWORD Flags;
+  UINT FullScreen_RefreshRateInHz;
+  UINT PresentationInterval;
+};
+
+struct D3DDISPLAYMODE {
+  UINT Width;
+  UINT Height;
+  UINT RefreshRate;
+  D3DFORMAT Format;
+};
+
+struct D3DDEVICE_CREATION_PARAMETERS {
+  UINT AdapterOrdinal;
+  D3DDEVTYPE DeviceType;
+  HWND hFocusWindow;
+  DWORD BehaviorFlags;
+};
+
+#define MAX_DEVICE_IDENTIFIER_STRING 512
+
+struct D3DADAPTER_IDENTIFIER9 {
+  char Driver[MAX_DEVICE_IDENTIFIER_STRING];
+  char Description[MAX_DEVICE_IDENTIFIER_STRING];
+  char DeviceName[32];
+  LARGE_INTEGER DriverVersion;
+  DWORD VendorId;
+  DWORD DeviceId;
+  DWORD SubSysId;
+  DWORD Revision;
+  GUID DeviceIdentifier;
+  DWORD WHQLLevel;
+};

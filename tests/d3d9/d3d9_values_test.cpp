@@ -1,0 +1,213 @@
+// The runtime's public numeric values that the library and its files depend on.
+#include <cstdint>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "d3d9/d3d9.h"
+
+namespace {
+
+struct NamedValue {
+  const char* name;
+  uint64_t actual;
+  uint64_t expected;
+};
+
+#define VALUE(name, expected) {#name, (uint64_t)(uint32_t)(name), (uint64_t)(expected)}
+
+void ExpectValues(const NamedValue* values, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    EXPECT_EQ(values[i].actual, values[i].expected) << values[i].name;
+}
+
+TEST(D3DFormat, CataloguedFormatsHaveTheirPublicValues) {
+  const NamedValue formats[] = {
+      VALUE(D3DFMT_UNKNOWN, 0),          VALUE(D3DFMT_R8G8B8, 20),
+      VALUE(D3DFMT_A8R8G8B8, 21),        VALUE(D3DFMT_X8R8G8B8, 22),
+      VALUE(D3DFMT_R5G6B5, 23),          VALUE(D3DFMT_X1R5G5B5, 24),
+      VALUE(D3DFMT_A1R5G5B5, 25),        VALUE(D3DFMT_A4R4G4B4, 26),
+      VALUE(D3DFMT_R3G3B2, 27),          VALUE(D3DFMT_A8, 28),
+      VALUE(D3DFMT_A8R3G3B2, 29),        VALUE(D3DFMT_X4R4G4B4, 30),
+      VALUE(D3DFMT_A2B10G10R10, 31),     VALUE(D3DFMT_A8B8G8R8, 32),
+      VALUE(D3DFMT_X8B8G8R8, 33),        VALUE(D3DFMT_G16R16, 34),
+      VALUE(D3DFMT_A2R10G10B10, 35),     VALUE(D3DFMT_A16B16G16R16, 36),
+      VALUE(D3DFMT_A8P8, 40),            VALUE(D3DFMT_P8, 41),
+      VALUE(D3DFMT_L8, 50),              VALUE(D3DFMT_A8L8, 51),
+      VALUE(D3DFMT_A4L4, 52),            VALUE(D3DFMT_L16, 81),
+      VALUE(D3DFMT_V8U8, 60),            VALUE(D3DFMT_L6V5U5, 61),
+      VALUE(D3DFMT_X8L8V8U8, 62),        VALUE(D3DFMT_Q8W8V8U8, 63),
+      VALUE(D3DFMT_V16U16, 64),          VALUE(D3DFMT_A2W10V10U10, 67),
+      VALUE(D3DFMT_Q16W16V16U16, 110),   VALUE(D3DFMT_CxV8U8, 117),
+      VALUE(D3DFMT_UYVY, 0x59565955),    VALUE(D3DFMT_R8G8_B8G8, 0x47424752),
+      VALUE(D3DFMT_YUY2, 0x32595559),    VALUE(D3DFMT_G8R8_G8B8, 0x42475247),
+      VALUE(D3DFMT_DXT1, 0x31545844),    VALUE(D3DFMT_DXT2, 0x32545844),
+      VALUE(D3DFMT_DXT3, 0x33545844),    VALUE(D3DFMT_DXT4, 0x34545844),
+      VALUE(D3DFMT_DXT5, 0x35545844),    VALUE(D3DFMT_D16_LOCKABLE, 70),
+      VALUE(D3DFMT_D32F_LOCKABLE, 82),   VALUE(D3DFMT_D32, 71),
+      VALUE(D3DFMT_D15S1, 73),           VALUE(D3DFMT_D24S8, 75),
+      VALUE(D3DFMT_D16, 80),             VALUE(D3DFMT_D24X8, 77),
+      VALUE(D3DFMT_D24X4S4, 79),         VALUE(D3DFMT_D24FS8, 83),
+      VALUE(D3DFMT_R16F, 111),           VALUE(D3DFMT_G16R16F, 112),
+      VALUE(D3DFMT_A16B16G16R16F, 113),  VALUE(D3DFMT_R32F, 114),
+      VALUE(D3DFMT_G32R32F, 115),        VALUE(D3DFMT_A32B32G32R32F, 116),
+      VALUE(D3DFMT_VERTEXDATA, 100),     VALUE(D3DFMT_INDEX16, 101),
+      VALUE(D3DFMT_INDEX32, 102),
+  };
+  ExpectValues(formats, std::size(formats));
+}
+
+TEST(D3DFormat, FourCharacterCodesPutTheFirstCharacterInTheLowByte) {
+  EXPECT_EQ(MAKEFOURCC('D', 'X', 'T', '1'), 0x31545844u);
+  EXPECT_EQ(MAKEFOURCC('A', 'L', '1', '6'), 0x36314C41u);
+  // Characters above 0x7F are taken as bytes, not sign-extended into the higher bytes.
+  EXPECT_EQ(MAKEFOURCC('\xFF', 0, 0, 0), 0x000000FFu);
+  EXPECT_EQ(MAKEFOURCC(0, 0, 0, '\x80'), 0x80000000u);
+  // The code of a file's four bytes is the format value.
+  const char bytes[4] = {'D', 'X', 'T', '5'};
+  DWORD code = 0;
+  std::memcpy(&code, bytes, 4);
+  EXPECT_EQ(code, (DWORD)D3DFMT_DXT5);
+}
+
+TEST(D3DValues, PoolsUsagesTypesAndCapsHaveTheirPublicValues) {
+  const NamedValue values[] = {
+      VALUE(D3DPOOL_DEFAULT, 0),
+      VALUE(D3DPOOL_MANAGED, 1),
+      VALUE(D3DPOOL_SYSTEMMEM, 2),
+      VALUE(D3DPOOL_SCRATCH, 3),
+      VALUE(D3DUSAGE_RENDERTARGET, 0x1),
+      VALUE(D3DUSAGE_DEPTHSTENCIL, 0x2),
+      VALUE(D3DUSAGE_WRITEONLY, 0x8),
+      VALUE(D3DUSAGE_SOFTWAREPROCESSING, 0x10),
+      VALUE(D3DUSAGE_DYNAMIC, 0x200),
+      VALUE(D3DUSAGE_AUTOGENMIPMAP, 0x400),
+      VALUE(D3DUSAGE_DMAP, 0x4000),
+      VALUE(D3DUSAGE_QUERY_LEGACYBUMPMAP, 0x8000),
+      VALUE(D3DUSAGE_QUERY_SRGBREAD, 0x10000),
+      VALUE(D3DUSAGE_QUERY_FILTER, 0x20000),
+      VALUE(D3DUSAGE_QUERY_SRGBWRITE, 0x40000),
+      VALUE(D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING, 0x80000),
+      VALUE(D3DUSAGE_QUERY_VERTEXTEXTURE, 0x100000),
+      VALUE(D3DRTYPE_SURFACE, 1),
+      VALUE(D3DRTYPE_VOLUME, 2),
+      VALUE(D3DRTYPE_TEXTURE, 3),
+      VALUE(D3DRTYPE_VOLUMETEXTURE, 4),
+      VALUE(D3DRTYPE_CUBETEXTURE, 5),
+      VALUE(D3DRTYPE_VERTEXBUFFER, 6),
+      VALUE(D3DPTEXTURECAPS_POW2, 0x2),
+      VALUE(D3DPTEXTURECAPS_SQUAREONLY, 0x20),
+      VALUE(D3DPTEXTURECAPS_NONPOW2CONDITIONAL, 0x100),
+      VALUE(D3DPTEXTURECAPS_MIPMAP, 0x4000),
+      VALUE(D3DPTEXTURECAPS_MIPVOLUMEMAP, 0x8000),
+      VALUE(D3DPTEXTURECAPS_MIPCUBEMAP, 0x10000),
+      VALUE(D3DPTEXTURECAPS_CUBEMAP_POW2, 0x20000),
+      VALUE(D3DPTEXTURECAPS_VOLUMEMAP_POW2, 0x40000),
+      VALUE(D3DDEVCAPS_HWTRANSFORMANDLIGHT, 0x10000),
+      VALUE(D3DCREATE_SOFTWARE_VERTEXPROCESSING, 0x20),
+      VALUE(D3DCREATE_HARDWARE_VERTEXPROCESSING, 0x40),
+      VALUE(D3DCUBEMAP_FACE_POSITIVE_X, 0),
+      VALUE(D3DCUBEMAP_FACE_NEGATIVE_Z, 5),
+      VALUE(D3DLOCK_READONLY, 0x10),
+      VALUE(D3DLOCK_NOSYSLOCK, 0x800),
+      VALUE(D3DLOCK_DISCARD, 0x2000),
+      VALUE(D3D_SDK_VERSION, 31),
+  };
+  ExpectValues(values, std::size(values));
+  // The query bits are exactly the bits that the mask 0xFFE07FFF removes before creation.
+  const DWORD queryBits = D3DUSAGE_QUERY_LEGACYBUMPMAP | D3DUSAGE_QUERY_SRGBREAD |
+                          D3DUSAGE_QUERY_FILTER | D3DUSAGE_QUERY_SRGBWRITE |
+                          D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING |
+                          D3DUSAGE_QUERY_VERTEXTEXTURE;
+  EXPECT_EQ(~queryBits, 0xFFE07FFFu);
+}
+
+TEST(D3DValues, DrawingStatesHaveTheirPublicValues) {
+  const NamedValue values[] = {
+      VALUE(D3DFVF_XYZ | D3DFVF_TEX1, 0x102),
+      VALUE(D3DFVF_XYZRHW, 0x4),
+      VALUE(D3DFVF_NORMAL, 0x10),
+      VALUE(D3DFVF_DIFFUSE, 0x40),
+      VALUE(D3DFVF_SPECULAR, 0x80),
+      VALUE(D3DFVF_TEX8, 0x800),
+      VALUE((D3DFVF_TEX3 & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 3),
+      VALUE(D3DFVF_POSITION_MASK & D3DFVF_XYZB5, D3DFVF_XYZB5),
+      VALUE(D3DFVF_TEXCOORDSIZE1(1), 0x3u << 18),
+      VALUE(D3DTS_VIEW, 2),
+      VALUE(D3DTS_PROJECTION, 3),
+      VALUE(D3DTS_TEXTURE0, 16),
+      VALUE(D3DTS_WORLD, 256),
+      VALUE(D3DTS_WORLDMATRIX(3), 259),
+      VALUE(D3DPRESENT_INTERVAL_IMMEDIATE, 0x80000000u),
+      VALUE(D3DSWAPEFFECT_DISCARD, 1),
+      VALUE(D3DMULTISAMPLE_NONE, 0),
+      VALUE(D3DDEVTYPE_HAL, 1),
+      VALUE(D3DRS_ZENABLE, 7),
+      VALUE(D3DRS_CULLMODE, 22),
+      VALUE(D3DRS_LIGHTING, 137),
+      VALUE(D3DRS_BLENDOPALPHA, 209),
+      VALUE(D3DZB_TRUE, 1),
+      VALUE(D3DCULL_CCW, 3),
+      VALUE(D3DSAMP_MAGFILTER, 5),
+      VALUE(D3DSAMP_MINFILTER, 6),
+      VALUE(D3DSAMP_MIPFILTER, 7),
+      VALUE(D3DTEXF_NONE, 0),
+      VALUE(D3DTEXF_POINT, 1),
+      VALUE(D3DTEXF_LINEAR, 2),
+      VALUE(D3DTSS_COLOROP, 1),
+      VALUE(D3DTSS_TEXCOORDINDEX, 11),
+      VALUE(D3DTOP_MODULATE, 4),
+      VALUE(D3DTA_TEXTURE, 2),
+      VALUE(D3DPT_TRIANGLELIST, 4),
+      VALUE(D3DPT_TRIANGLESTRIP, 5),
+      VALUE(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 3),
+  };
+  ExpectValues(values, std::size(values));
+}
+
+TEST(D3DErrors, ResultCodesHaveTheirPublicValues) {
+  const NamedValue codes[] = {
+      VALUE(D3DERR_WRONGTEXTUREFORMAT, 0x88760818u),
+      VALUE(D3DERR_CONFLICTINGRENDERSTATE, 0x88760821u),
+      VALUE(D3DERR_NOTFOUND, 0x88760866u),
+      VALUE(D3DERR_MOREDATA, 0x88760867u),
+      VALUE(D3DERR_DEVICELOST, 0x88760868u),
+      VALUE(D3DERR_DEVICENOTRESET, 0x88760869u),
+      VALUE(D3DERR_NOTAVAILABLE, 0x8876086Au),
+      VALUE(D3DERR_INVALIDDEVICE, 0x8876086Bu),
+      VALUE(D3DERR_INVALIDCALL, 0x8876086Cu),
+      VALUE(D3DERR_DRIVERINVALIDCALL, 0x8876086Du),
+      VALUE(D3DERR_OUTOFVIDEOMEMORY, 0x8876017Cu),
+      VALUE(D3DERR_WASSTILLDRAWING, 0x8876021Cu),
+      VALUE(D3DOK_NOAUTOGEN, 0x0876086Fu),
+  };
+  ExpectValues(codes, std::size(codes));
+  EXPECT_TRUE(FAILED(D3DERR_INVALIDCALL));
+  EXPECT_TRUE(FAILED(D3DERR_DEVICELOST));
+  EXPECT_TRUE(SUCCEEDED(D3DOK_NOAUTOGEN));
+}
+
+TEST(D3DInterfaceIds, AreDistinctFromEachOtherAndFromIUnknown) {
+  const struct {
+    const char* name;
+    const IID* iid;
+  } ids[] = {
+      {"IUnknown", &IID_IUnknown},
+      {"IDirect3D9", &IID_IDirect3D9},
+      {"IDirect3DDevice9", &IID_IDirect3DDevice9},
+      {"IDirect3DResource9", &IID_IDirect3DResource9},
+      {"IDirect3DBaseTexture9", &IID_IDirect3DBaseTexture9},
+      {"IDirect3DTexture9", &IID_IDirect3DTexture9},
+      {"IDirect3DCubeTexture9", &IID_IDirect3DCubeTexture9},
+      {"IDirect3DVolumeTexture9", &IID_IDirect3DVolumeTexture9},
+      {"IDirect3DSurface9", &IID_IDirect3DSurface9},
+      {"IDirect3DVolume9", &IID_IDirect3DVolume9},
+      {"IDirect3DVertexBuffer9", &IID_IDirect3DVertexBuffer9},
+  };
+  for (size_t i = 0; i < std::size(ids); ++i)
+    for (size_t j = i + 1; j < std::size(ids); ++j)
+      EXPECT_NE(*ids[i].iid, *ids[j].iid) << ids[i].name << " and " << ids[j].name;
+  EXPECT_EQ(IID_IDirect3DTexture9.Data1, 0x85C31227u);
+}
+
+}  // namespace
