@@ -2,3 +2,4 @@
 #pragma once
 
 #include "d3d9/d3d9.h"
+#include "ut_math.h"

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "d3d9/d3d9_types.h"
+
 // ---------------------------------------------------------------------------------------------
 // Value types: packed 32-bit floats, no invariants, trivially copyable; any 4-byte alignment.
 
@@ -110,61 +112,69 @@ UT_MATH_DEFINE_FOUR(UtColor, r, g, b, a);       // nominally 0..1, never clamped
 struct UtMatrix;
 UtMatrix* UtMatrixMultiply(UtMatrix* out, const UtMatrix* m1, const UtMatrix* m2);
 
-// A 4x4 matrix, row after row; _ij is row i, column j.
-struct UtMatrix {
-  float _11, _12, _13, _14;
-  float _21, _22, _23, _24;
-  float _31, _32, _33, _34;
-  float _41, _42, _43, _44;
-
+// A 4x4 matrix, row after row; _ij is row i, column j. It is a D3DMATRIX, so it can be passed
+// wherever the runtime takes one, and one converts to the other by copying.
+struct UtMatrix : D3DMATRIX {
   UtMatrix() = default;
+  UtMatrix(const D3DMATRIX& d) : D3DMATRIX(d) {}
   UtMatrix(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24,
-           float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44)
-      : _11(m11), _12(m12), _13(m13), _14(m14), _21(m21), _22(m22), _23(m23), _24(m24),
-        _31(m31), _32(m32), _33(m33), _34(m34), _41(m41), _42(m42), _43(m43), _44(m44) {}
+           float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44) {
+    _11 = m11; _12 = m12; _13 = m13; _14 = m14;
+    _21 = m21; _22 = m22; _23 = m23; _24 = m24;
+    _31 = m31; _32 = m32; _33 = m33; _34 = m34;
+    _41 = m41; _42 = m42; _43 = m43; _44 = m44;
+  }
 
   // Row and column from 0.
-  float& operator()(unsigned row, unsigned col) { return (&_11)[row * 4 + col]; }
-  float operator()(unsigned row, unsigned col) const { return (&_11)[row * 4 + col]; }
+  float& operator()(unsigned row, unsigned col) { return m[row][col]; }
+  float operator()(unsigned row, unsigned col) const { return m[row][col]; }
 
-  UtMatrix& operator+=(const UtMatrix& m) {
-    for (unsigned i = 0; i < 16; ++i) (&_11)[i] += (&m._11)[i];
-    return *this;
+  UtMatrix& operator+=(const UtMatrix& o) {
+    return Apply(o, [](float a, float b) { return a + b; });
   }
-  UtMatrix& operator-=(const UtMatrix& m) {
-    for (unsigned i = 0; i < 16; ++i) (&_11)[i] -= (&m._11)[i];
-    return *this;
+  UtMatrix& operator-=(const UtMatrix& o) {
+    return Apply(o, [](float a, float b) { return a - b; });
   }
-  UtMatrix& operator*=(float s) {
-    for (unsigned i = 0; i < 16; ++i) (&_11)[i] *= s;
-    return *this;
-  }
+  UtMatrix& operator*=(float s) { return Apply(*this, [s](float a, float) { return a * s; }); }
+  // Division multiplies by the reciprocal, computed once and not tested.
   UtMatrix& operator/=(float s) { return *this *= 1.0f / s; }
-  UtMatrix& operator*=(const UtMatrix& m) { UtMatrixMultiply(this, this, &m); return *this; }
+  UtMatrix& operator*=(const UtMatrix& o) {
+    UtMatrixMultiply(this, this, &o);
+    return *this;
+  }
 
   UtMatrix operator+() const { return *this; }
   UtMatrix operator-() const {
-    UtMatrix r;
-    for (unsigned i = 0; i < 16; ++i) (&r._11)[i] = -(&_11)[i];
-    return r;
+    UtMatrix r = *this;
+    return r.Apply(*this, [](float a, float) { return -a; });
   }
-  UtMatrix operator+(const UtMatrix& m) const { UtMatrix r = *this; return r += m; }
-  UtMatrix operator-(const UtMatrix& m) const { UtMatrix r = *this; return r -= m; }
+  UtMatrix operator+(const UtMatrix& o) const { UtMatrix r = *this; return r += o; }
+  UtMatrix operator-(const UtMatrix& o) const { UtMatrix r = *this; return r -= o; }
   UtMatrix operator*(float s) const { UtMatrix r = *this; return r *= s; }
   UtMatrix operator/(float s) const { UtMatrix r = *this; return r /= s; }
-  UtMatrix operator*(const UtMatrix& m) const {
+  UtMatrix operator*(const UtMatrix& o) const {
     UtMatrix r;
-    UtMatrixMultiply(&r, this, &m);
+    UtMatrixMultiply(&r, this, &o);
     return r;
   }
-  friend UtMatrix operator*(float s, const UtMatrix& m) { return m * s; }
+  friend UtMatrix operator*(float s, const UtMatrix& o) { return o * s; }
 
-  bool operator==(const UtMatrix& m) const {
-    for (unsigned i = 0; i < 16; ++i)
-      if ((&_11)[i] != (&m._11)[i]) return false;
+  bool operator==(const UtMatrix& o) const {
+    for (unsigned i = 0; i < 4; ++i)
+      for (unsigned j = 0; j < 4; ++j)
+        if (m[i][j] != o.m[i][j]) return false;
     return true;
   }
-  bool operator!=(const UtMatrix& m) const { return !(*this == m); }
+  bool operator!=(const UtMatrix& o) const { return !(*this == o); }
+
+ private:
+  // this_ij = f(this_ij, o_ij) for every member.
+  template <typename F>
+  UtMatrix& Apply(const UtMatrix& o, F f) {
+    for (unsigned i = 0; i < 4; ++i)
+      for (unsigned j = 0; j < 4; ++j) m[i][j] = f(m[i][j], o.m[i][j]);
+    return *this;
+  }
 };
 
 static_assert(sizeof(UtVector2) == 8 && sizeof(UtVector3) == 12 && sizeof(UtVector4) == 16);

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ut_math.h"
+#include "ut.h"
 
 inline uint32_t Bits(float f) {
   uint32_t b;

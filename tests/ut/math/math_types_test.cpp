@@ -20,6 +20,21 @@ static_assert(offsetof(UtMatrix, _11) == 0 && offsetof(UtMatrix, _14) == 12 &&
 static_assert(offsetof(UtQuaternion, w) == 12 && offsetof(UtPlane, d) == 12);
 static_assert(offsetof(UtColor, r) == 0 && offsetof(UtColor, a) == 12);
 static_assert(sizeof(UtFloat16) == 2);
+static_assert(std::is_base_of_v<D3DMATRIX, UtMatrix> && sizeof(UtMatrix) == sizeof(D3DMATRIX));
+
+TEST(MathTypes, MatrixIsADirect3DMatrix) {
+  UtMatrix t;
+  UtMatrixTranslation(&t, 1, 2, 3);
+  const D3DMATRIX* asRuntime = &t;  // what SetTransform takes
+  EXPECT_EQ(asRuntime->_42, 2.0f);
+  EXPECT_EQ(asRuntime->m[3][2], 3.0f);
+  D3DMATRIX copy = t;
+  copy._11 = 5;
+  const UtMatrix back = copy;
+  EXPECT_EQ(back._11, 5.0f);
+  EXPECT_EQ(back._43, 3.0f);
+  EXPECT_EQ(back(3, 0), 1.0f);
+}
 
 TEST(MathTypes, MatrixRowsAndColumns) {
   const UtMatrix m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
