@@ -1,0 +1,10 @@
+// The Win32 layer: every header, for code written against the Windows API.
+#pragma once
+
+#include "win32/win32_types.h"
+#include "win32/debug_output.h"
+#include "win32/last_error.h"
+#include "win32/module.h"
+#include "win32/registry.h"
+#include "win32/string_conversion.h"
+#include "win32/version.h"
