@@ -5,6 +5,7 @@
 #include "win32/debug_output.h"
 #include "win32/last_error.h"
 #include "win32/module.h"
+#include "win32/processor.h"
 #include "win32/registry.h"
 #include "win32/string_conversion.h"
 #include "win32/version.h"
