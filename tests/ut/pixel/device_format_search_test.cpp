@@ -1,11 +1,228 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fake_device.h"
 #include "ut/pixel/format_match.h"
 #include "ut/pixel/private_formats.h"
 
 namespace {
 
+using pixel_test::FakeDevice;
+using pixel_test::FakeDirect3D;
+
 const PixelFormatInfo& Info(D3DFORMAT format) { return *GetPixelFormatInfo(format); }
+
+bool IsPrivate(D3DFORMAT format) { return format == UT_FMT_A16L16 || format == UT_FMT_R16G16B16; }
+
+// Like a real device: every catalogued format except the named ones, and never a private code.
+FakeDirect3D::SupportRule AllExcept(std::vector<D3DFORMAT> unsupported) {
+  return [unsupported](DWORD, D3DRESOURCETYPE, D3DFORMAT format) {
+    return !IsPrivate(format) &&
+           std::find(unsupported.begin(), unsupported.end(), format) == unsupported.end();
+  };
+}
+
+FakeDirect3D::SupportRule AllOfFamilyExcept(FormatFamily family) {
+  return [family](DWORD, D3DRESOURCETYPE, D3DFORMAT format) {
+    return !IsPrivate(format) && GetPixelFormatInfo(format)->family != family;
+  };
+}
+
+FakeDirect3D::SupportRule Only(std::vector<D3DFORMAT> supported) {
+  return [supported](DWORD, D3DRESOURCETYPE, D3DFORMAT format) {
+    return std::find(supported.begin(), supported.end(), format) != supported.end();
+  };
+}
+
+class FindClosestDeviceFormatTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    pixel_test::InstallFakeRuntime();
+    pixel_test::ClearFakeRuntimeMuteCalls();
+  }
+  D3DFORMAT Search(D3DFORMAT desired, DWORD usage = 0,
+                   D3DRESOURCETYPE type = D3DRTYPE_TEXTURE) {
+    return FindClosestDeviceFormat(&device_, usage, type, Info(desired));
+  }
+
+  FakeDirect3D d3d_;
+  FakeDevice device_{&d3d_};
+};
+
+struct SearchCase {
+  const char* name;
+  FakeDirect3D::SupportRule rule;
+  D3DFORMAT desired;
+  D3DFORMAT expected;
+};
+
+TEST_F(FindClosestDeviceFormatTest, ChoosesTheDocumentedSubstitutes) {
+  const SearchCase cases[] = {
+      {"R8G8B8 -> X8R8G8B8 (X8B8G8R8 ties and comes later)", AllExcept({D3DFMT_R8G8B8}),
+       D3DFMT_R8G8B8, D3DFMT_X8R8G8B8},
+      {"L8 -> X8R8G8B8", AllExcept({D3DFMT_L8}), D3DFMT_L8, D3DFMT_X8R8G8B8},
+      {"A8 -> A8R3G3B2 (0x300 and fewer bits)", AllExcept({D3DFMT_A8}), D3DFMT_A8,
+       D3DFMT_A8R3G3B2},
+      {"A8 without A8R3G3B2 -> A8R8G8B8", AllExcept({D3DFMT_A8, D3DFMT_A8R3G3B2}), D3DFMT_A8,
+       D3DFMT_A8R8G8B8},
+      {"P8 -> A8P8", AllExcept({D3DFMT_P8}), D3DFMT_P8, D3DFMT_A8P8},
+      {"DXT1 -> A8R8G8B8", AllExcept({D3DFMT_DXT1}), D3DFMT_DXT1, D3DFMT_A8R8G8B8},
+      {"R16F -> G16R16", AllExcept({D3DFMT_R16F}), D3DFMT_R16F, D3DFMT_G16R16},
+      {"A32B32G32R32F -> A16B16G16R16", AllExcept({D3DFMT_A32B32G32R32F}),
+       D3DFMT_A32B32G32R32F, D3DFMT_A16B16G16R16},
+      {"A16B16G16R16F -> A16B16G16R16", AllExcept({D3DFMT_A16B16G16R16F}),
+       D3DFMT_A16B16G16R16F, D3DFMT_A16B16G16R16},
+      {"D24S8 -> D24X4S4", AllExcept({D3DFMT_D24S8}), D3DFMT_D24S8, D3DFMT_D24X4S4},
+      {"V8U8 -> V16U16", AllExcept({D3DFMT_V8U8}), D3DFMT_V8U8, D3DFMT_V16U16},
+      {"uncatalogued desired -> A8R8G8B8", AllExcept({}), D3DFMT_UNKNOWN, D3DFMT_A8R8G8B8},
+      {"non-substitutable formats are never substitutes (UYVY, YUY2 score 0)",
+       AllExcept({D3DFMT_R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_X8B8G8R8}), D3DFMT_R8G8B8,
+       D3DFMT_A8R8G8B8},
+      {"A16B16G16R16F is not a substitute for A16B16G16R16", AllExcept({D3DFMT_A16B16G16R16}),
+       D3DFMT_A16B16G16R16, D3DFMT_A8R8G8B8},
+      {"a supported non-substitutable format stays as asked: DXT1", AllExcept({}), D3DFMT_DXT1,
+       D3DFMT_DXT1},
+      {"a supported non-substitutable format stays as asked: YUY2", AllExcept({}), D3DFMT_YUY2,
+       D3DFMT_YUY2},
+      {"a supported non-substitutable format stays as asked: R8G8B8", AllExcept({}),
+       D3DFMT_R8G8B8, D3DFMT_R8G8B8},
+      {"a supported non-substitutable format stays as asked: A32B32G32R32F", AllExcept({}),
+       D3DFMT_A32B32G32R32F, D3DFMT_A32B32G32R32F},
+      {"signed never served by colour", AllOfFamilyExcept(FAMILY_SIGNED), D3DFMT_V8U8,
+       D3DFMT_UNKNOWN},
+      {"depth never served by anything but depth", AllOfFamilyExcept(FAMILY_DEPTH_STENCIL),
+       D3DFMT_D24S8, D3DFMT_UNKNOWN},
+      {"A8 never gets X8R8G8B8", Only({D3DFMT_X8R8G8B8}), D3DFMT_A8, D3DFMT_UNKNOWN},
+      {"nothing supported", Only({}), D3DFMT_A8R8G8B8, D3DFMT_UNKNOWN},
+      {"private A16L16 is not supported by a device -> A16B16G16R16", AllExcept({}),
+       UT_FMT_A16L16, D3DFMT_A16B16G16R16},
+      {"private R16G16B16 is not supported by a device -> A16B16G16R16", AllExcept({}),
+       UT_FMT_R16G16B16, D3DFMT_A16B16G16R16},
+      {"a private code comes back when the device reports it supported",
+       Only({UT_FMT_R16G16B16, D3DFMT_A16B16G16R16}), UT_FMT_R16G16B16, UT_FMT_R16G16B16},
+  };
+  for (const SearchCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    d3d_.supports = c.rule;
+    const D3DFORMAT got = Search(c.desired);
+    EXPECT_EQ(got, c.expected) << std::hex << "got 0x" << got << ", expected 0x" << c.expected;
+  }
+}
+
+TEST_F(FindClosestDeviceFormatTest, ProbesWithTheDeviceAdapterAndDisplayFormat) {
+  device_.caps.AdapterOrdinal = 3;
+  device_.caps.DeviceType = D3DDEVTYPE_REF;
+  device_.displayMode.Format = D3DFMT_R5G6B5;
+  EXPECT_EQ(Search(D3DFMT_X8R8G8B8, D3DUSAGE_RENDERTARGET, D3DRTYPE_CUBETEXTURE),
+            D3DFMT_X8R8G8B8);
+
+  // Catalogue order up to the exact match, which ends the search.
+  const D3DFORMAT expectedOrder[] = {D3DFMT_R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8};
+  ASSERT_EQ(d3d_.probes.size(), std::size(expectedOrder));
+  for (size_t i = 0; i < d3d_.probes.size(); ++i) {
+    const pixel_test::FormatProbeCall& probe = d3d_.probes[i];
+    SCOPED_TRACE(testing::Message() << "probe " << i);
+    EXPECT_EQ(probe.format, expectedOrder[i]);
+    EXPECT_EQ(probe.adapter, 3u);
+    EXPECT_EQ(probe.deviceType, D3DDEVTYPE_REF);
+    EXPECT_EQ(probe.adapterFormat, D3DFMT_R5G6B5);
+    EXPECT_EQ(probe.usage, DWORD{D3DUSAGE_RENDERTARGET});
+    EXPECT_EQ(probe.resourceType, D3DRTYPE_CUBETEXTURE);
+  }
+}
+
+TEST_F(FindClosestDeviceFormatTest, WithoutAnExactMatchEveryFormatIsProbedOnceInOrder) {
+  d3d_.supports = AllExcept({D3DFMT_DXT1});
+  EXPECT_EQ(Search(D3DFMT_DXT1), D3DFMT_A8R8G8B8);
+  const auto catalogue = PixelFormatCatalogue();
+  ASSERT_EQ(d3d_.probes.size(), catalogue.size());
+  for (size_t i = 0; i < catalogue.size(); ++i) {
+    EXPECT_EQ(d3d_.probes[i].format, catalogue[i].format) << "probe " << i;
+  }
+}
+
+TEST_F(FindClosestDeviceFormatTest, RuntimeIsMutedWhileProbingAndUnmutedAfter) {
+  d3d_.supports = AllExcept({D3DFMT_A8});
+  EXPECT_EQ(Search(D3DFMT_A8), D3DFMT_A8R3G3B2);
+  ASSERT_FALSE(d3d_.probes.empty());
+  for (const pixel_test::FormatProbeCall& probe : d3d_.probes) {
+    EXPECT_TRUE(probe.muted) << "format 0x" << std::hex << probe.format << " probed unmuted";
+  }
+  EXPECT_EQ(pixel_test::FakeRuntimeMuteCalls(), (std::vector<BOOL>{TRUE, FALSE}));
+  EXPECT_FALSE(pixel_test::FakeRuntimeMuted());
+}
+
+TEST_F(FindClosestDeviceFormatTest, ReleasesTheDirect3DObjectItTook) {
+  d3d_.supports = AllExcept({D3DFMT_DXT1});
+  Search(D3DFMT_DXT1);
+  Search(D3DFMT_X8R8G8B8);
+  EXPECT_EQ(d3d_.references, 1u);
+  EXPECT_EQ(device_.references, 1u);
+}
+
+TEST_F(FindClosestDeviceFormatTest, VertexTextureQueryOfASoftwareDeviceAsksForSoftwareUse) {
+  struct Case {
+    const char* name;
+    DWORD usage;
+    DWORD behaviour;
+    DWORD probedUsage;
+    int creationQueries;
+  };
+  const Case cases[] = {
+      {"software vertex processing", D3DUSAGE_QUERY_VERTEXTEXTURE,
+       D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+       D3DUSAGE_QUERY_VERTEXTEXTURE | D3DUSAGE_SOFTWAREPROCESSING, 1},
+      {"hardware vertex processing", D3DUSAGE_QUERY_VERTEXTEXTURE,
+       D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DUSAGE_QUERY_VERTEXTEXTURE, 1},
+      {"not a vertex texture query", D3DUSAGE_RENDERTARGET, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+       D3DUSAGE_RENDERTARGET, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDirect3D d3d;
+    FakeDevice device(&d3d);
+    device.creation.BehaviorFlags = c.behaviour;
+    // R32F only as a software-processed vertex texture; otherwise G16R16 is the closest.
+    d3d.supports = [](DWORD usage, D3DRESOURCETYPE, D3DFORMAT format) {
+      return format != D3DFMT_R32F || (usage & D3DUSAGE_SOFTWAREPROCESSING) != 0;
+    };
+    const D3DFORMAT got = FindClosestDeviceFormat(&device, c.usage, D3DRTYPE_TEXTURE,
+                                                  Info(D3DFMT_R32F));
+    EXPECT_EQ(got, (c.probedUsage & D3DUSAGE_SOFTWAREPROCESSING) ? D3DFMT_R32F : D3DFMT_G16R16)
+        << std::hex << "got 0x" << got;
+    ASSERT_FALSE(d3d.probes.empty());
+    for (const pixel_test::FormatProbeCall& probe : d3d.probes) {
+      EXPECT_EQ(probe.usage, c.probedUsage) << "format 0x" << std::hex << probe.format;
+    }
+    EXPECT_EQ(device.creationQueries, c.creationQueries);
+  }
+}
+
+TEST_F(FindClosestDeviceFormatTest, WithoutItsDirect3DObjectTheWholeCatalogueCounts) {
+  device_.failGetDirect3D = true;
+  d3d_.supports = Only({});
+  EXPECT_EQ(Search(D3DFMT_DXT1), D3DFMT_DXT1);
+  EXPECT_EQ(Search(UT_FMT_A16L16), UT_FMT_A16L16);
+  EXPECT_TRUE(d3d_.probes.empty());
+  EXPECT_EQ(pixel_test::FakeRuntimeMuteCalls(), (std::vector<BOOL>{TRUE, FALSE, TRUE, FALSE}));
+}
+
+// A device that cannot answer its queries is probed with zeroed values, never with garbage.
+TEST_F(FindClosestDeviceFormatTest, FailedDeviceQueriesProbeWithZeroedValues) {
+  device_.failQueries = true;
+  device_.caps.AdapterOrdinal = 7;
+  EXPECT_EQ(Search(D3DFMT_A8R8G8B8, D3DUSAGE_QUERY_VERTEXTEXTURE), D3DFMT_A8R8G8B8);
+  ASSERT_EQ(d3d_.probes.size(), 2u);
+  for (const pixel_test::FormatProbeCall& probe : d3d_.probes) {
+    EXPECT_EQ(probe.adapter, 0u);
+    EXPECT_EQ(probe.deviceType, D3DDEVTYPE{});
+    EXPECT_EQ(probe.adapterFormat, D3DFMT_UNKNOWN);
+    EXPECT_EQ(probe.usage, DWORD{D3DUSAGE_QUERY_VERTEXTEXTURE});
+  }
+}
 
 // Without a device every catalogued format counts as supported.
 TEST(FindClosestDeviceFormatWithoutDevice, EveryCataloguedFormatComesBackAsAsked) {
