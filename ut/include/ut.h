@@ -4,3 +4,4 @@
 #include "d3d9/d3d9.h"
 #include "ut_math.h"
 #include "ut_diag.h"
+#include "ut_image.h"
