@@ -5,7 +5,7 @@
 
 #include "ut/image/image_readers.h"
 #include "ut/image/numeric_locale.h"
-#include "ut/pixel/pixel_format.h"
+#include "ut/pixel/private_formats.h"
 
 DecodedImage::DecodedImage()
     : format(D3DFMT_UNKNOWN),
