@@ -1,0 +1,151 @@
+// DecodedImage::Load of a 2048 x 2048 colour JPEG against the bare libjpeg decode of the same
+// bytes to RGB rows, in one run. The goal is a ratio of at most 1.05: the reader adds only the
+// packing of RGB into X8R8G8B8 in the same pass.
+
+#include <benchmark/benchmark.h>
+
+#include <csetjmp>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "ut/image/decoded_image.h"
+#include "ut/math/mmx_test.h"
+
+namespace {
+
+constexpr int kSize = 2048;
+
+struct ErrorJump {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void JumpOut(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1); }
+void Silent(j_common_ptr) {}
+
+// A photo-like picture: smooth colour ramps with a little noise, 4:2:0, quality 90.
+const std::vector<uint8_t>& TestFile() {
+  static const std::vector<uint8_t> file = [] {
+    std::vector<uint8_t> rgb(size_t(kSize) * kSize * 3);
+    uint32_t noise = 1;
+    for (int y = 0; y < kSize; ++y) {
+      for (int x = 0; x < kSize; ++x) {
+        noise = noise * 1103515245u + 12345u;
+        uint8_t* p = &rgb[(size_t(y) * kSize + x) * 3];
+        const int n = int(noise >> 28) - 8;
+        p[0] = uint8_t(std::clamp(x / 8 + n, 0, 255));
+        p[1] = uint8_t(std::clamp(y / 8 + n, 0, 255));
+        p[2] = uint8_t(std::clamp((x + y) / 16 + n, 0, 255));
+      }
+    }
+    ErrorJump errors;
+    jpeg_compress_struct cinfo = {};
+    cinfo.err = jpeg_std_error(&errors.pub);
+    unsigned char* buffer = nullptr;
+    unsigned long bytes = 0;
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &buffer, &bytes);
+    cinfo.image_width = kSize;
+    cinfo.image_height = kSize;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+      JSAMPROW row = &rgb[size_t(cinfo.next_scanline) * kSize * 3];
+      jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> result(buffer, buffer + bytes);
+    std::free(buffer);
+    return result;
+  }();
+  return file;
+}
+
+void LoadJpeg(benchmark::State& state) {
+  const std::vector<uint8_t>& file = TestFile();
+  for (auto _ : state) {
+    DecodedImage image;
+    if (FAILED(image.Load(file.data(), UINT(file.size()), nullptr, TRUE))) {
+      state.SkipWithError("Load failed");
+      break;
+    }
+    benchmark::DoNotOptimize(image.pixels);
+  }
+  state.SetItemsProcessed(state.iterations() * kSize * kSize);
+}
+
+// What a program using libjpeg directly does: the library's memory source, RGB rows one at a
+// time into a buffer of its own, the same inverse DCT the reader picks.
+void BareLibjpegToRgb(benchmark::State& state) {
+  const std::vector<uint8_t>& file = TestFile();
+  const J_DCT_METHOD dct = IsMmxAvailable() ? JDCT_ISLOW : JDCT_IFAST;
+  for (auto _ : state) {
+    ErrorJump errors;
+    jpeg_decompress_struct cinfo = {};
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = JumpOut;
+    errors.pub.output_message = Silent;
+    if (setjmp(errors.jump)) {
+      jpeg_destroy_decompress(&cinfo);
+      state.SkipWithError("libjpeg failed");
+      break;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), file.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = dct;
+    jpeg_start_decompress(&cinfo);
+    const size_t stride = size_t(cinfo.output_width) * cinfo.output_components;
+    std::unique_ptr<uint8_t[]> rgb(new uint8_t[stride * cinfo.output_height]);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW row = rgb.get() + size_t(cinfo.output_scanline) * stride;
+      jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    benchmark::DoNotOptimize(rgb.get());
+  }
+  state.SetItemsProcessed(state.iterations() * kSize * kSize);
+}
+
+BENCHMARK(LoadJpeg)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BareLibjpegToRgb)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Prints the results as usual and remembers each benchmark's time per iteration.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred) times[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+  }
+  std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto load = reporter.times.find("LoadJpeg");
+  const auto bare = reporter.times.find("BareLibjpegToRgb");
+  if (load != reporter.times.end() && bare != reporter.times.end() && bare->second > 0) {
+    std::printf("Load / bare libjpeg: %.3f (goal: at most 1.05)\n", load->second / bare->second);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
