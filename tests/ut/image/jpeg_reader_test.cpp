@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -332,6 +336,53 @@ TEST_P(DamagedJpeg, EveryByteFlipMatchesLibjpeg) {
   // Both outcomes occur, or the comparison would show little.
   EXPECT_GT(damaged.accepted(), 0);
   EXPECT_GT(damaged.refused(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Without MMX the reader takes libjpeg's fast integer inverse DCT; with it, the accurate one.
+// The switch turns MMX off for the rest of the process, so that case runs in a process of its
+// own (a "threadsafe" death test re-executes this program for it).
+TEST(JpegReaderDct, AccurateWithMmxFastWithout) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::vector<uint8_t> file = EncodeJpeg({"colour", 64, 48, 3, 2, 2, false, 0});
+  const BareJpegDecode accurate = DecodeWithLibjpeg(file, JDCT_ISLOW);
+  const BareJpegDecode fast = DecodeWithLibjpeg(file, JDCT_IFAST);
+  ASSERT_NE(accurate.samples, fast.samples) << "the fixture must tell the two methods apart";
+
+#if defined(__x86_64__)
+  {
+    DecodedImage image;
+    UtImageInfo info;
+    ASSERT_EQ(image.Load(file.data(), UINT(file.size()), &info, TRUE), S_OK);
+    EXPECT_TRUE(SamePixels(image, accurate)) << "an x86-64 processor has MMX";
+  }
+#endif
+
+  EXPECT_EXIT(
+      {
+        char dir[] = "/tmp/ut_jpeg_dct_XXXXXX";
+        const std::string registry = std::string(mkdtemp(dir)) + "/registry.reg";
+        std::FILE* out = std::fopen(registry.c_str(), "w");
+        std::fputs("Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Duvodovid\\Direct3D]\r\n"
+                   "\"DisableMMX\"=dword:00000001\r\n",
+                   out);
+        std::fclose(out);
+        setenv("UT_REGISTRY_FILE", registry.c_str(), 1);
+        DecodedImage image;
+        UtImageInfo info;
+        const HRESULT hr = image.Load(file.data(), UINT(file.size()), &info, TRUE);
+        const testing::AssertionResult same = SUCCEEDED(hr) ? SamePixels(image, fast) : testing::AssertionFailure() << "Load failed";
+        std::remove(registry.c_str());
+        rmdir(dir);
+        if (!same) std::fprintf(stderr, "with DisableMMX: %s\n", same.message());
+        std::fflush(stderr);
+        std::_Exit(same ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
