@@ -3,6 +3,9 @@
 
 #include "win32/win32_types.h"
 #include "win32/debug_output.h"
+#include "win32/file.h"
+#include "win32/file_mapping.h"
+#include "win32/handle.h"
 #include "win32/last_error.h"
 #include "win32/module.h"
 #include "win32/processor.h"
