@@ -1,0 +1,123 @@
+// The processor-specific row kernels against the generic loops of the same codec: every
+// decoded colour and every encoded byte must be identical, over random rows of awkward widths
+// and over the special values (NaN, infinities, negative zero, huge and rounding-edge values).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "tests/ut/pixel/codec_test_support.h"
+#include "ut/pixel/pixel_codec_layouts.h"
+#include "ut/pixel/pixel_row_kernels.h"
+
+namespace {
+
+// Restores the kernels whatever a test does.
+class KernelSwitch {
+ public:
+  KernelSwitch() : saved_(PixelRowKernelsEnabled()) {}
+  ~KernelSwitch() { SetPixelRowKernelsEnabled(saved_); }
+  std::unique_ptr<PixelCodec> Create(const PixelBlockDesc& desc, bool kernels) {
+    SetPixelRowKernelsEnabled(kernels);
+    return CreatePixelCodec(desc);
+  }
+
+ private:
+  bool saved_;
+};
+
+std::vector<const PixelCodecLayout*> FormatsWithKernels() {
+  std::vector<const PixelCodecLayout*> formats;
+  KernelSwitch keep;
+  SetPixelRowKernelsEnabled(true);
+  for (const PixelCodecLayout& layout : kPixelCodecLayouts) {
+    if (FindPixelRowKernels(layout.format)) formats.push_back(&layout);
+  }
+  return formats;
+}
+
+TEST(PixelRowKernels, PresentForTheCommonFormats) {
+#if defined(__SSE2__)
+  KernelSwitch keep;
+  SetPixelRowKernelsEnabled(true);
+  for (D3DFORMAT f : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8B8G8R8, D3DFMT_X8B8G8R8,
+                      D3DFMT_L8}) {
+    EXPECT_NE(FindPixelRowKernels(f), nullptr) << "format " << f;
+  }
+  SetPixelRowKernelsEnabled(false);
+  EXPECT_EQ(FindPixelRowKernels(D3DFMT_A8R8G8B8), nullptr);
+#else
+  GTEST_SKIP() << "no processor-specific kernels on this architecture";
+#endif
+}
+
+float SpecialValue(std::mt19937& random) {
+  static const float kValues[] = {
+      0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 127.5f / 255.0f, 128.5f / 255.0f, 254.5f / 255.0f,
+      1.0f / 510.0f, 1.0001f, 2.0f, -0.001f, 1e10f, -1e10f, 3e9f, -3e9f,
+      std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+      std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::denorm_min(),
+      std::numeric_limits<float>::max()};
+  return kValues[random() % std::size(kValues)];
+}
+
+TEST(PixelRowKernels, DecodeMatchesTheGenericLoop) {
+  std::mt19937 random(7);
+  for (const PixelCodecLayout* layout : FormatsWithKernels()) {
+    for (UINT width : {1u, 2u, 3u, 4u, 5u, 7u, 15u, 16u, 17u, 31u, 33u, 1024u}) {
+      const size_t bytesPerPixel = layout->bitsPerPixel / 8;
+      std::vector<uint8_t> bytes(width * bytesPerPixel);
+      for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+      KernelSwitch kernels;
+      const PixelBlockDesc desc =
+          MakeBlock(bytes.data(), layout->format, static_cast<UINT>(bytes.size()), width);
+      std::unique_ptr<PixelCodec> fast = kernels.Create(desc, true);
+      std::unique_ptr<PixelCodec> generic = kernels.Create(desc, false);
+      ASSERT_TRUE(fast && generic);
+      std::vector<UtColor> a(width), b(width);
+      fast->DecodeRow(0, 0, a.data());
+      generic->DecodeRow(0, 0, b.data());
+      for (UINT x = 0; x < width; ++x) {
+        ASSERT_TRUE(SameBits(a[x], b[x]))
+            << "format " << layout->format << " width " << width << " pixel " << x << " bytes "
+            << HexBytes(&bytes[x * bytesPerPixel], bytesPerPixel) << ": kernel "
+            << ColorText(a[x]) << ", generic " << ColorText(b[x]);
+      }
+    }
+  }
+}
+
+TEST(PixelRowKernels, EncodeMatchesTheGenericLoop) {
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> ordinary(-0.25f, 1.25f);
+  for (const PixelCodecLayout* layout : FormatsWithKernels()) {
+    for (UINT width : {1u, 2u, 3u, 4u, 5u, 7u, 15u, 16u, 17u, 31u, 33u, 1024u}) {
+      const size_t bytesPerPixel = layout->bitsPerPixel / 8;
+      std::vector<UtColor> colors(width);
+      for (UtColor& c : colors) {
+        float ch[4];
+        for (float& v : ch) v = random() % 4 == 0 ? SpecialValue(random) : ordinary(random);
+        c = UtColor(ch[0], ch[1], ch[2], ch[3]);
+      }
+      std::vector<uint8_t> a(width * bytesPerPixel, 0xCD), b(width * bytesPerPixel, 0xCD);
+      KernelSwitch kernels;
+      std::unique_ptr<PixelCodec> fast = kernels.Create(
+          MakeBlock(a.data(), layout->format, static_cast<UINT>(a.size()), width), true);
+      std::unique_ptr<PixelCodec> generic = kernels.Create(
+          MakeBlock(b.data(), layout->format, static_cast<UINT>(b.size()), width), false);
+      ASSERT_TRUE(fast && generic);
+      std::vector<UtColor> inA = colors, inB = colors;
+      fast->EncodeRow(0, 0, inA.data());
+      generic->EncodeRow(0, 0, inB.data());
+      for (UINT x = 0; x < width; ++x) {
+        ASSERT_EQ(HexBytes(&a[x * bytesPerPixel], bytesPerPixel),
+                  HexBytes(&b[x * bytesPerPixel], bytesPerPixel))
+            << "format " << layout->format << " width " << width << " pixel " << x
+            << " colour " << ColorText(colors[x]);
+      }
+    }
+  }
+}
+
+}  // namespace
