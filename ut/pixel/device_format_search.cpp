@@ -1,4 +1,4 @@
-#include "ut/include/ut_diag.h"
+#include "ut_diag.h"
 #include "ut/pixel/format_match.h"
 #include "win32/com_ptr.h"
 
