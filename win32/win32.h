@@ -10,5 +10,6 @@
 #include "win32/module.h"
 #include "win32/processor.h"
 #include "win32/registry.h"
+#include "win32/resource.h"
 #include "win32/string_conversion.h"
 #include "win32/version.h"
