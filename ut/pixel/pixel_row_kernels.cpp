@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 
+#include "ut/pixel/pixel_row_kernels_avx2.h"
 #include "ut/pixel/pixel_row_kernels_sse2.h"
 
 namespace {
@@ -25,10 +27,48 @@ bool PixelRowKernelsEnabled() {
   return enabled != 0;
 }
 
+namespace {
+
+// The compiler's processor model checks the CPUID bits and that the operating system saves
+// the AVX registers.
+bool ProcessorHasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
+// UT_PIXEL_DISABLE names families to leave out, e.g. "avx2" or "avx2,sse2".
+bool DisabledByEnvironment(const char* name) {
+  const char* list = std::getenv("UT_PIXEL_DISABLE");
+  return list != nullptr && std::strstr(list, name) != nullptr;
+}
+
+std::span<const PixelRowKernels> Avx2Kernels() {
+  size_t count = 0;
+  const PixelRowKernels* kernels = PixelRowKernelsAvx2(&count);
+  return {kernels, count};
+}
+
+}  // namespace
+
+std::span<const PixelRowKernelFamily> PixelRowKernelFamilies() {
+  // The widest instruction set first; a family serves only processors that have it.
+  static const PixelRowKernelFamily kFamilies[] = {
+      {"avx2", &Avx2Kernels, &ProcessorHasAvx2},
+      {"sse2", &PixelRowKernelsSse2, [] { return true; }},
+  };
+  return kFamilies;
+}
+
 const PixelRowKernels* FindPixelRowKernels(D3DFORMAT format) {
   if (!PixelRowKernelsEnabled()) return nullptr;
-  for (const PixelRowKernels& kernels : PixelRowKernelsSse2()) {
-    if (kernels.format == format) return &kernels;
+  for (const PixelRowKernelFamily& family : PixelRowKernelFamilies()) {
+    if (!family.available() || DisabledByEnvironment(family.name)) continue;
+    for (const PixelRowKernels& kernels : family.kernels()) {
+      if (kernels.format == format) return &kernels;
+    }
   }
   return nullptr;
 }
