@@ -1,34 +1,15 @@
 // ReadJpeg: baseline and progressive JPEG through libjpeg's decompression API. One-component
 // files become D3DFMT_L8, three-component files D3DFMT_X8R8G8B8; others (CMYK, YCCK) are refused.
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "ut/image/decoded_image.h"
 #include "ut/image/jpeg_errors.h"
 #include "ut/image/jpeg_source.h"
+#include "ut/image/xrgb_row.h"
 #include "ut/math/mmx_test.h"
 
 namespace {
-
-// Packs one row of R, G, B samples into 32-bit (R << 16) | (G << 8) | B values, top byte 0.
-// Four bytes loaded at a pixel read little-endian R | G << 8 | B << 16 | next << 24; reversed
-// and shifted down by one byte they are the packed pixel. The last pixel has no fourth byte
-// after it and is packed by hand.
-void PackXrgbRow(const JSAMPLE* rgb, uint32_t* xrgb, UINT width) {
-  static_assert(std::endian::native == std::endian::little);
-  UINT x = 0;
-  for (; x + 1 < width; ++x) {
-    uint32_t fourBytes;
-    std::memcpy(&fourBytes, rgb + 3 * size_t{x}, 4);
-    xrgb[x] = __builtin_bswap32(fourBytes) >> 8;
-  }
-  for (; x < width; ++x) {
-    const JSAMPLE* p = rgb + 3 * size_t{x};
-    xrgb[x] = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | uint32_t{p[2]};
-  }
-}
 
 // Everything between the header and the last row. Runs under ReadJpeg's jump point, so it
 // holds nothing that needs destruction: a libjpeg error leaves it by longjmp.
