@@ -135,16 +135,18 @@ UtColor* PixelCodec::PrepareEncodeRow(UtColor* in) {
   return row;
 }
 
-void PixelCodec::FinishDecodeRow(UtColor* out) const {
-  if (colorKey != 0) {
-    const UtColor key = keyColor;
-    for (UINT i = 0; i < width; ++i) {
-      const UtColor c = out[i];
-      if (c.r == key.r && c.g == key.g && c.b == key.b && c.a == key.a) {
-        out[i] = UtColor(0.0f, 0.0f, 0.0f, 0.0f);
-      }
+void PixelCodec::ApplyColorKey(UtColor* out) const {
+  if (colorKey == 0) return;
+  const UtColor key = keyColor;
+  for (UINT i = 0; i < width; ++i) {
+    const UtColor c = out[i];
+    if (c.r == key.r && c.g == key.g && c.b == key.b && c.a == key.a) {
+      out[i] = UtColor(0.0f, 0.0f, 0.0f, 0.0f);
     }
   }
+}
+
+void PixelCodec::ApplyGammaDecode(UtColor* out) const {
   if (gamma) GammaDecodeRow(out, width, GammaOnColorChannels(), bothGamma != FALSE);
 }
 

@@ -82,8 +82,16 @@ class PixelCodec {
   // to continue with: conversionRow when one of them ran, else `in`. Without a conversion row
   // (BindSource not called, or its allocation failed) they work in place.
   UtColor* PrepareEncodeRow(UtColor* in);
-  // The last two steps of every decoder: colour keying, then gamma decoding.
-  void FinishDecodeRow(UtColor* out) const;
+  // The last two steps of every decoder: colour keying, then gamma decoding. Codecs that
+  // compare the key their own way (block compression) call the gamma step alone.
+  void FinishDecodeRow(UtColor* out) const {
+    ApplyColorKey(out);
+    ApplyGammaDecode(out);
+  }
+  // Pixels equal to keyColor in all four channels become (0, 0, 0, 0); when colorKey is set.
+  void ApplyColorKey(UtColor* out) const;
+  // The gamma decode of the row; when gamma is set.
+  void ApplyGammaDecode(UtColor* out) const;
   // Adds the errors that the previous row left for this one and clears errorRow for this row's
   // own errors. Only when errorRow exists.
   void AddCarriedErrors(UtColor* row);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "tests/ut/pixel/codec_test_support.h"
@@ -456,6 +457,31 @@ TEST(PixelCodecCases, ExactEndpoints) {
   EXPECT_EQ(DecodeOne(D3DFMT_V8U8, P(0x7F81, 2)).r, -1.0f);
   EXPECT_EQ(DecodeOne(D3DFMT_V8U8, P(0x7F81, 2)).g, 1.0f);
   EXPECT_EQ(DecodeOne(D3DFMT_CxV8U8, P(0x7F7F, 2)).b, 0.0f);
+}
+
+// Values that have no integer code: NaN takes the lower bound, infinities and huge values
+// clamp like any value out of range (never undefined conversions).
+TEST(PixelCodecCases, NonFiniteValuesEncodeToDefinedCodes) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const struct {
+    D3DFORMAT format;
+    UtColor color;
+    uint64_t packed;
+    size_t bytes;
+  } cases[] = {
+      {D3DFMT_A8R8G8B8, C(nan, inf, -inf, 1e30f), 0xFF00FF00, 4},
+      {D3DFMT_R5G6B5, C(-1e30f, nan, 3e9f, 0), 0x001F, 2},
+      {D3DFMT_V8U8, C(nan, -inf, 0, 0), 0x8181, 2},
+      {D3DFMT_A16B16G16R16, C(inf, nan, -3e9f, 2), 0xFFFF00000000FFFF, 8},
+      {D3DFMT_L8, C(nan, 0, 0, 1), 0x00, 1},
+  };
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> got = EncodeOne(c.format, c.color, c.bytes);
+    EXPECT_EQ(got, P(c.packed, c.bytes)) << PrecisionOf(c.format).name << " "
+                                         << ColorText(c.color) << ": "
+                                         << HexBytes(got.data(), got.size());
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // pixel in the next row encoded).
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "tests/ut/pixel/codec_test_support.h"
@@ -222,6 +223,28 @@ TEST(PixelDither, RowOfWidthOne) {
   }
   EXPECT_EQ(bytes[0], 0);
   EXPECT_EQ(bytes[1], 1);  // 0.45 + 0.14 crosses a half
+}
+
+// A NaN pixel is stored as 0 and passes no error on: the pixels after it and the next row are
+// quantised as usual instead of turning into NaN one after another.
+TEST(PixelDither, NaNDoesNotSpreadThroughTheErrors) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::vector<uint8_t> bytes(8, 0xCD);
+  BlockOptions options;
+  options.errorDiffusion = TRUE;
+  std::unique_ptr<PixelCodec> codec =
+      CreatePixelCodec(MakeBlock(bytes.data(), D3DFMT_A8, 4, 4, 2, 1, 0, options));
+  ASSERT_NE(codec, nullptr);
+  for (UINT y = 0; y < 2; ++y) {
+    // 0.3 x 255 = 76.5: every pixel stores 76 or 77 (0x4c, 0x4d) with diffusion.
+    std::vector<UtColor> row(4, UtColor(0, 0, 0, 0.3f));
+    if (y == 0) row[1].a = nan;
+    codec->EncodeRow(y, 0, row.data());
+  }
+  EXPECT_EQ(bytes[1], 0);
+  for (int i : {0, 2, 3, 4, 5, 6, 7}) {
+    EXPECT_TRUE(bytes[i] == 0x4c || bytes[i] == 0x4d) << "pixel " << i << ": " << int(bytes[i]);
+  }
 }
 
 }  // namespace
