@@ -1,6 +1,7 @@
 #include "ut/image/xrgb_row.h"
 
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 
 #include "win32/win32.h"
@@ -22,8 +23,20 @@ void PackXrgbRowGeneric(const BYTE* rgb, uint32_t* xrgb, UINT width) {
   }
 }
 
+namespace {
+
+// As for the pixel row kernels, UT_PIXEL_DISABLE names instruction sets to leave out, so that
+// the portable path can be run end to end ("ssse3").
+bool Ssse3Usable() {
+  const char* disabled = std::getenv("UT_PIXEL_DISABLE");
+  if (disabled && std::strstr(disabled, "ssse3")) return false;
+  return IsProcessorFeaturePresent(PF_SSSE3_INSTRUCTIONS_AVAILABLE);
+}
+
+}  // namespace
+
 PackXrgbRowFn SelectedPackXrgbRow() {
-  static const PackXrgbRowFn selected =
-      IsProcessorFeaturePresent(PF_SSSE3_INSTRUCTIONS_AVAILABLE) ? PackXrgbRowSsse3 : PackXrgbRowGeneric;
+  // A function-local static: chosen once, safely even if two threads decode at once.
+  static const PackXrgbRowFn selected = Ssse3Usable() ? PackXrgbRowSsse3 : PackXrgbRowGeneric;
   return selected;
 }

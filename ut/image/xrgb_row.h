@@ -12,7 +12,8 @@ using PackXrgbRowFn = void (*)(const BYTE* rgb, uint32_t* xrgb, UINT width);
 void PackXrgbRowGeneric(const BYTE* rgb, uint32_t* xrgb, UINT width);
 void PackXrgbRowSsse3(const BYTE* rgb, uint32_t* xrgb, UINT width);
 
-// The variant in use: chosen once, on first use, by the processor's features.
+// The variant in use: chosen once, on first use, by the processor's features; the environment
+// variable UT_PIXEL_DISABLE containing "ssse3" keeps the portable one.
 PackXrgbRowFn SelectedPackXrgbRow();
 
 inline void PackXrgbRow(const BYTE* rgb, uint32_t* xrgb, UINT width) { SelectedPackXrgbRow()(rgb, xrgb, width); }

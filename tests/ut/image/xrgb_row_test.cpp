@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "win32/win32.h"
@@ -49,9 +51,11 @@ TEST_P(XrgbRow, MatchesTheFormulaForEveryWidthAndAlignment) {
   }
 }
 
-TEST(XrgbRow, SelectionUsesSsse3WhereThereIsSsse3) {
-  const PackXrgbRowFn expected =
-      IsProcessorFeaturePresent(PF_SSSE3_INSTRUCTIONS_AVAILABLE) ? PackXrgbRowSsse3 : PackXrgbRowGeneric;
+TEST(XrgbRow, SelectionUsesSsse3WhereThereIsSsse3UnlessDisabled) {
+  const char* disabled = std::getenv("UT_PIXEL_DISABLE");
+  const bool ssse3 = IsProcessorFeaturePresent(PF_SSSE3_INSTRUCTIONS_AVAILABLE) &&
+                     !(disabled && std::strstr(disabled, "ssse3"));
+  const PackXrgbRowFn expected = ssse3 ? PackXrgbRowSsse3 : PackXrgbRowGeneric;
   EXPECT_EQ(SelectedPackXrgbRow(), expected);
 }
 
