@@ -30,7 +30,8 @@ struct DecodedImage {
   // Decodes the image file of `size` bytes at `data`, trying every reader in the fixed order
   // until one accepts it; fills `info` when given. With `decodePixels` false only the header
   // is asked for. Owned-false pointers refer into `data`, which must outlive the record.
-  // S_OK, D3DERR_INVALIDCALL or UTERR_INVALIDDATA.
+  // Whatever the record held before is released first. S_OK, D3DERR_INVALIDCALL or
+  // UTERR_INVALIDDATA; after a failure the record is empty and `info` untouched.
   HRESULT Load(const void* data, UINT size, UtImageInfo* info, BOOL decodePixels);
 
   // The readers. Each takes the whole file; a negative result means "not mine".
