@@ -73,6 +73,16 @@ void CopyArea(const PixelPlane& src, const Area& srcArea, PixelPlane& dst, UINT 
   const size_t rowBytes = RowBytes(layout, srcArea.Width());
   const UINT unitHeight = UnitHeight(layout);
   const UINT rows = (srcArea.Height() + unitHeight - 1) / unitHeight;
+  const bool wholeRows = srcArea.left == 0 && dx == 0 && rowBytes == src.RowPitch() &&
+                         src.RowPitch() == dst.RowPitch();
+  if (wholeRows && &src != &dst) {
+    // Rows that fill the pitch on both sides: each slice is one run of bytes.
+    for (UINT z = 0; z < srcArea.Depth(); ++z) {
+      std::memcpy(dst.At(0, dy, dz + z), src.At(0, srcArea.top, srcArea.front + z),
+                  rowBytes * rows);
+    }
+    return;
+  }
   for (UINT z = 0; z < srcArea.Depth(); ++z) {
     for (UINT row = 0; row < rows; ++row) {
       const BYTE* from = src.At(srcArea.left, srcArea.top + row * unitHeight, srcArea.front + z);
