@@ -11,6 +11,7 @@
 #include "d3d9/runtime/surface.h"
 #include "d3d9/runtime/texture_store.h"
 #include "d3d9/runtime/vertex_buffer.h"
+#include "win32/window.h"
 
 namespace d3d9rt {
 
@@ -56,11 +57,24 @@ HRESULT SettlePresentParameters(D3DPRESENT_PARAMETERS* p, HWND focusWindow, cons
                         p->AutoDepthStencilFormat);
     }
   }
+  const HWND window = p->hDeviceWindow ? p->hDeviceWindow : focusWindow;
+  if (window && !IsWindow(window)) {
+    return DebugError(D3DERR_INVALIDCALL, "%s: invalid window", call);
+  }
   if (p->BackBufferWidth == 0 || p->BackBufferHeight == 0) {
-    // The window layer reports no client sizes, so a size must be given.
-    (void)focusWindow;
-    return DebugError(D3DERR_INVALIDCALL, "%s: back buffer size %ux%u", call, p->BackBufferWidth,
-                      p->BackBufferHeight);
+    // A size of 0 takes the window's client area.
+    RECT client = {};
+    if (!window || !GetClientRect(window, &client)) {
+      return DebugError(D3DERR_INVALIDCALL, "%s: back buffer size %ux%u and no window", call,
+                        p->BackBufferWidth, p->BackBufferHeight);
+    }
+    if (p->BackBufferWidth == 0) p->BackBufferWidth = static_cast<UINT>(client.right - client.left);
+    if (p->BackBufferHeight == 0) {
+      p->BackBufferHeight = static_cast<UINT>(client.bottom - client.top);
+    }
+    if (p->BackBufferWidth == 0 || p->BackBufferHeight == 0) {
+      return DebugError(D3DERR_INVALIDCALL, "%s: the window's client area is empty", call);
+    }
   }
   const D3DCAPS9 caps = CurrentCaps();
   if (p->BackBufferWidth > caps.MaxTextureWidth || p->BackBufferHeight > caps.MaxTextureHeight) {

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "runtime_fixture.h"
+#include "win32/window.h"
 
 namespace {
 
@@ -302,6 +303,55 @@ TEST_F(RuntimeTest, CreateDeviceSettlesAndChecksItsParameters) {
   EXPECT_EQ(d3d9_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                 nullptr, device.ReleaseAndGetAddressOf()),
             D3DERR_INVALIDCALL);
+}
+
+TEST_F(RuntimeTest, AZeroBackBufferSizeTakesTheWindowsClientArea) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "RuntimeDeviceWindow";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND window = CreateWindowExA(0, "RuntimeDeviceWindow", "device", WS_OVERLAPPEDWINDOW, 0, 0,
+                                200, 150, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  RECT client;
+  ASSERT_TRUE(GetClientRect(window, &client));
+  ASSERT_GT(client.right, 0);
+  ASSERT_GT(client.bottom, 0);
+
+  D3DPRESENT_PARAMETERS p = WindowedParameters(0, 0);
+  p.hDeviceWindow = window;
+  ComPtr<IDirect3DDevice9> device;
+  ASSERT_EQ(d3d9_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                &p, device.GetAddressOf()),
+            D3D_OK);
+  EXPECT_EQ(p.BackBufferWidth, static_cast<UINT>(client.right));
+  EXPECT_EQ(p.BackBufferHeight, static_cast<UINT>(client.bottom));
+  ComPtr<IDirect3DSurface9> back;
+  ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf()), D3D_OK);
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(back->GetDesc(&desc), D3D_OK);
+  EXPECT_EQ(desc.Width, static_cast<UINT>(client.right));
+  EXPECT_EQ(desc.Height, static_cast<UINT>(client.bottom));
+  back.Reset();
+  device.Reset();
+
+  // One given dimension stays; the focus window stands in for a missing device window.
+  p = WindowedParameters(64, 0);
+  ASSERT_EQ(d3d9_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                &p, device.GetAddressOf()),
+            D3D_OK);
+  EXPECT_EQ(p.BackBufferWidth, 64u);
+  EXPECT_EQ(p.BackBufferHeight, static_cast<UINT>(client.bottom));
+  EXPECT_EQ(p.hDeviceWindow, window);
+  device.Reset();
+
+  ASSERT_TRUE(DestroyWindow(window));
+  p = WindowedParameters();
+  EXPECT_EQ(d3d9_->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                &p, device.GetAddressOf()),
+            D3DERR_INVALIDCALL)
+      << "a destroyed window";
+  EXPECT_TRUE(UnregisterClassA("RuntimeDeviceWindow", nullptr));
 }
 
 TEST_F(RuntimeTest, DeviceWithoutAutomaticDepthStencil) {
