@@ -89,6 +89,7 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
 HRESULT Device::SetViewport(const D3DVIEWPORT9* pViewport) {
   if (!pViewport) return DebugError(D3DERR_INVALIDCALL, "SetViewport: null viewport");
   const Surface* target = state_.renderTargets[0];
+  if (!target) return DebugError(D3DERR_INVALIDCALL, "SetViewport: no render target");
   const D3DVIEWPORT9& v = *pViewport;
   const uint64_t right = uint64_t{v.X} + v.Width;
   const uint64_t bottom = uint64_t{v.Y} + v.Height;
