@@ -24,7 +24,7 @@ using win32::RegistryValue;
 
 constexpr const char* kDefaultRegistryFile = "/etc/ut/registry.reg";
 // Larger files are read only up to this size: the registry holds a few settings, not data.
-constexpr size_t kMaxRegistryFileSize = 64u << 20;
+constexpr size_t kMaxRegistryFileSize = 16u << 20;
 
 constexpr uintptr_t kPredefinedBase = 0x80000000u;
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <optional>
+#include <unordered_map>
 
 #include "win32/registry.h"
 #include "win32/text_encoding.h"
@@ -446,6 +449,93 @@ void RegistryData::SetValue(RegistryRoot root, std::string_view path, RegistryVa
   }
 }
 
+namespace {
+
+// The keys of a file being read, indexed by their case-folded names so that a file of many keys
+// or values reads in O(n log n); removed values leave empty slots until the end.
+class RegistryBuilder {
+ public:
+  struct Node {
+    uint64_t order;
+    RegistryRoot root;
+    std::string path;
+    std::vector<std::optional<RegistryValue>> values;
+    std::unordered_map<std::string, size_t> valueSlots;  // folded name -> slot
+  };
+
+  Node* Key(RegistryRoot root, const std::string& path) {
+    auto [it, added] = nodes_.try_emplace(Folded(root, path));
+    if (added) {
+      it->second.order = nextOrder_++;
+      it->second.root = root;
+      it->second.path = path;
+    }
+    return &it->second;
+  }
+
+  // The key and everything below it go; the key above stays.
+  void DeleteTree(RegistryRoot root, const std::string& path) {
+    const std::string key = Folded(root, path);
+    bool removed = nodes_.erase(key) > 0;
+    // Keys below are the ones whose folded name continues with '\'; ']' is the next byte.
+    auto first = nodes_.lower_bound(key + "\\");
+    auto last = nodes_.lower_bound(key + "]");
+    if (first != last) removed = true;
+    nodes_.erase(first, last);
+    const size_t slash = path.rfind('\\');
+    if (removed && slash != std::string::npos) Key(root, path.substr(0, slash));
+  }
+
+  static void SetValue(Node* node, RegistryValue value) {
+    const std::string name = FoldCaseUtf8(value.name);
+    auto it = node->valueSlots.find(name);
+    if (it != node->valueSlots.end()) {
+      RegistryValue& existing = *node->values[it->second];
+      existing.type = value.type;  // the name keeps its first spelling
+      existing.data = std::move(value.data);
+      return;
+    }
+    node->valueSlots.emplace(name, node->values.size());
+    node->values.emplace_back(std::move(value));
+  }
+
+  static void DeleteValue(Node* node, const std::string& name) {
+    auto it = node->valueSlots.find(FoldCaseUtf8(name));
+    if (it == node->valueSlots.end()) return;
+    node->values[it->second].reset();
+    node->valueSlots.erase(it);
+  }
+
+  RegistryData Finish() {
+    std::vector<Node*> ordered;
+    ordered.reserve(nodes_.size());
+    for (auto& [name, node] : nodes_) ordered.push_back(&node);
+    std::sort(ordered.begin(), ordered.end(), [](const Node* a, const Node* b) { return a->order < b->order; });
+    RegistryData data;
+    data.keys.reserve(ordered.size());
+    for (Node* node : ordered) {
+      RegistryKey key{node->root, std::move(node->path), {}};
+      for (auto& v : node->values) {
+        if (v) key.values.push_back(std::move(*v));
+      }
+      data.keys.push_back(std::move(key));
+    }
+    return data;
+  }
+
+ private:
+  static std::string Folded(RegistryRoot root, const std::string& path) {
+    std::string key(1, static_cast<char>('0' + static_cast<int>(root)));
+    if (!path.empty()) key += "\\" + FoldCaseUtf8(path);
+    return key;
+  }
+
+  std::map<std::string, Node> nodes_;
+  uint64_t nextOrder_ = 0;
+};
+
+}  // namespace
+
 RegistryData ParseRegistryText(const void* bytes, size_t size) {
   const auto* p = static_cast<const uint8_t*>(bytes);
   std::string text;
@@ -460,10 +550,8 @@ RegistryData ParseRegistryText(const void* bytes, size_t size) {
     text = ansiFile ? AnsiToUtf8(raw) : SanitiseUtf8(raw);
   }
 
-  RegistryData data;
-  bool haveKey = false;
-  RegistryRoot root = RegistryRoot::kLocalMachine;
-  std::string path;
+  RegistryBuilder builder;
+  RegistryBuilder::Node* current = nullptr;  // the section being read; null after a bad one
   std::string logical;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -487,7 +575,7 @@ RegistryData ParseRegistryText(const void* bytes, size_t size) {
     if (line.empty() || line.front() == ';' || line == kHeader4 || line == kHeader5) continue;
 
     if (line.front() == '[') {
-      haveKey = false;
+      current = nullptr;
       const size_t close = line.rfind(']');
       if (close == std::string_view::npos || close == 0) continue;
       std::string_view name = line.substr(1, close - 1);
@@ -499,33 +587,24 @@ RegistryData ParseRegistryText(const void* bytes, size_t size) {
       const std::string sectionPath =
           NormaliseKeyPath("", slash == std::string_view::npos ? "" : name.substr(slash + 1));
       if (remove) {
-        data.DeleteTree(sectionRoot, sectionPath);
-        continue;
+        builder.DeleteTree(sectionRoot, sectionPath);
+      } else {
+        current = builder.Key(sectionRoot, sectionPath);
       }
-      data.CreateKey(sectionRoot, sectionPath);
-      root = sectionRoot;
-      path = sectionPath;
-      haveKey = true;
       continue;
     }
 
-    if (!haveKey || (line.front() != '@' && line.front() != '"')) continue;
+    if (!current || (line.front() != '@' && line.front() != '"')) continue;
     RegistryValue value;
     ValueAction action;
     if (!ParseValueLine(line, ansiFile, &value, &action)) continue;
     if (action == ValueAction::kDelete) {
-      RegistryKey* key = data.FindKey(root, path);
-      if (!key) continue;
-      key->values.erase(std::remove_if(key->values.begin(), key->values.end(),
-                                       [&](const RegistryValue& v) {
-                                         return EqualsIgnoreCase(v.name, value.name);
-                                       }),
-                        key->values.end());
+      RegistryBuilder::DeleteValue(current, value.name);
     } else {
-      data.SetValue(root, path, std::move(value));
+      RegistryBuilder::SetValue(current, std::move(value));
     }
   }
-  return data;
+  return builder.Finish();
 }
 
 std::string SerializeRegistry(const RegistryData& data) {

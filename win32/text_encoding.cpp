@@ -152,4 +152,16 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return i == a.size() && j == b.size();
 }
 
+std::string FoldCaseUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t cp;
+    DecodeUtf8(text, &pos, &cp);
+    AppendUtf8(&out, FoldCase(cp));
+  }
+  return out;
+}
+
 }  // namespace win32

@@ -33,5 +33,7 @@ std::string WideToUtf8(const wchar_t* wide);
 // what names in this system compare with.
 char32_t FoldCase(char32_t codePoint);
 bool EqualsIgnoreCase(std::string_view utf8a, std::string_view utf8b);
+// The text with every character folded; equal for names that EqualsIgnoreCase finds equal.
+std::string FoldCaseUtf8(std::string_view utf8);
 
 }  // namespace win32

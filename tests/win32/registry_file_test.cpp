@@ -137,6 +137,25 @@ TEST(RegistryFileTest, DeletionLinesRemoveKeysAndValues) {
   EXPECT_EQ(Find(data, "A\\B", "x"), nullptr);
 }
 
+TEST(RegistryFileTest, ManyKeysAndValuesKeepTheirOrderAndDeletions) {
+  std::string text = "Windows Registry Editor Version 5.00\n";
+  for (int i = 0; i < 2000; ++i) {
+    text += "[HKLM\\K" + std::to_string(i) + "]\n\"a\"=dword:1\n\"b\"=dword:2\n\"A\"=-\n";
+    if (i % 2) text += "[-HKLM\\K" + std::to_string(i - 1) + "]\n";
+  }
+  text += "[HKLM\\K0]\n\"a\"=dword:3\n";  // back after its deletion: now the last key
+  const RegistryData data = Parse(text);
+  ASSERT_EQ(data.keys.size(), 1001u);
+  for (size_t i = 0; i < 1000; ++i) {
+    ASSERT_EQ(data.keys[i].path, "K" + std::to_string(2 * i + 1)) << i;
+    ASSERT_EQ(data.keys[i].values.size(), 1u) << i;
+    EXPECT_EQ(data.keys[i].values[0].name, "b") << i;
+  }
+  EXPECT_EQ(data.keys[1000].path, "K0");
+  ASSERT_EQ(data.keys[1000].values.size(), 1u);
+  EXPECT_EQ(data.keys[1000].values[0].data, (std::vector<uint8_t>{3, 0, 0, 0}));
+}
+
 TEST(RegistryFileTest, Regedit4StringsAreAnsiAndVersion5MayBeUtf16) {
   // "Да" in Windows-1251 in a REGEDIT4 file, in plain and hex(2) notation.
   const std::string ansi = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"s\"=\"\xc4\xe0\"\r\n\"e\"=hex(2):c4,e0,00\r\n";
