@@ -1,6 +1,6 @@
 // UtDebugMute reads its registry switch and finds the runtimes' mute entries once per process,
 // so every scenario runs in a child process of its own (a disabled test of this executable run
-// with a filter), here with fake runtime modules that log the calls they receive.
+// with a filter).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "d3d9/runtime/runtime_config.h"
 #include "ut_diag.h"
 #include "win32/module.h"
 
@@ -21,22 +22,24 @@ using diag_test::WriteTextFile;
 
 // ---- the child side -------------------------------------------------------------------------
 
-// One received call: which runtime ('R' release, 'D' debug) and its argument.
-struct MuteCall {
-  char runtime;
+// The software runtime, linked in, is the loaded "d3d9.dll"; a fake "d3d9d.dll" stands for the
+// debug runtime and logs each call with what the release runtime had heard by then.
+struct DebugRuntimeCall {
   BOOL mute;
-  bool operator==(const MuteCall&) const = default;
+  unsigned releaseCallsBefore;  // the runtime's DebugSetMute count when this call arrived
+  bool operator==(const DebugRuntimeCall&) const = default;
 };
-std::vector<MuteCall> g_calls;
+std::vector<DebugRuntimeCall> g_debugCalls;
 
-void ReleaseDebugSetMute(BOOL mute) { g_calls.push_back({'R', mute}); }
-void DebugDebugSetMute(BOOL mute) { g_calls.push_back({'D', mute}); }
-
-std::ostream& operator<<(std::ostream& out, const MuteCall& call) {
-  return out << call.runtime << (call.mute ? "(TRUE)" : "(FALSE)");
+std::ostream& operator<<(std::ostream& out, const DebugRuntimeCall& call) {
+  return out << (call.mute ? "TRUE" : "FALSE") << " after " << call.releaseCallsBefore;
 }
 
-HMODULE RegisterRuntime(const char* name, void (*debugSetMute)(BOOL)) {
+void DebugRuntimeSetMute(BOOL mute) {
+  g_debugCalls.push_back({mute, d3d9rt::DebugSetMuteCallCount()});
+}
+
+HMODULE RegisterModule(const char* name, void (*debugSetMute)(BOOL)) {
   const win32::ModuleExport exports[] = {
       {"Direct3DCreate9", reinterpret_cast<FARPROC>(+[] {})},
       {"DebugSetMute", reinterpret_cast<FARPROC>(debugSetMute)},
@@ -46,40 +49,47 @@ HMODULE RegisterRuntime(const char* name, void (*debugSetMute)(BOOL)) {
   return module;
 }
 
+HMODULE RegisterDebugRuntime() { return RegisterModule("d3d9d.dll", &DebugRuntimeSetMute); }
+
+HMODULE ReleaseRuntime() {
+  HMODULE module = GetModuleHandleA("d3d9.dll");
+  EXPECT_NE(module, nullptr) << "the software runtime is not registered";
+  return module;
+}
+
 const char* Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
 
-// Mutes and unmutes with a release runtime loaded; the registry file decides whether it hears
-// of it. Then changes the registry: the setting read first stays in force.
+// Mutes and unmutes; the registry file decides whether the runtime hears of it. Then changes the
+// registry: the setting read first stays in force.
 TEST(DebugMuteChild, DISABLED_FollowsTheRegistry) {
   const bool expectCalls = std::string(Env("UT_TEST_EXPECT_CALLS")) == "1";
-  RegisterRuntime("d3d9.dll", &ReleaseDebugSetMute);
-
   UtDebugMute(TRUE);
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), expectCalls ? 1u : 0u);
+  EXPECT_EQ(d3d9rt::IsDebugMuted(), expectCalls);
   UtDebugMute(FALSE);
-  const std::vector<MuteCall> muted = {{'R', TRUE}, {'R', FALSE}};
-  EXPECT_EQ(g_calls, expectCalls ? muted : std::vector<MuteCall>{});
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), expectCalls ? 2u : 0u);
+  EXPECT_FALSE(d3d9rt::IsDebugMuted());
 
   WriteTextFile(Env("UT_REGISTRY_FILE"), Env("UT_TEST_LATER_REGISTRY"));
-  g_calls.clear();
   UtDebugMute(TRUE);
-  const std::vector<MuteCall> mutedAgain = {{'R', TRUE}};
-  EXPECT_EQ(g_calls, expectCalls ? mutedAgain : std::vector<MuteCall>{});
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), expectCalls ? 3u : 0u);
+  EXPECT_EQ(d3d9rt::IsDebugMuted(), expectCalls);
   MarkChildDone();
 }
 
 TEST(DebugMuteChild, DISABLED_BothRuntimesReleaseFirst) {
-  HMODULE release = RegisterRuntime("d3d9.dll", &ReleaseDebugSetMute);
-  HMODULE debug = RegisterRuntime("d3d9d.dll", &DebugDebugSetMute);
+  HMODULE release = ReleaseRuntime();
+  HMODULE debug = RegisterDebugRuntime();
 
   UtDebugMute(TRUE);
   UtDebugMute(FALSE);
   UtDebugMute(FALSE);  // not counted: passed on as it is
-  const std::vector<MuteCall> expected = {{'R', TRUE},  {'D', TRUE},  {'R', FALSE},
-                                          {'D', FALSE}, {'R', FALSE}, {'D', FALSE}};
-  EXPECT_EQ(g_calls, expected);
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), 3u);
+  const std::vector<DebugRuntimeCall> expected = {{TRUE, 1}, {FALSE, 2}, {FALSE, 3}};
+  EXPECT_EQ(g_debugCalls, expected);
 
   // The library holds its own reference: the runtimes stay loaded when the process lets go.
   EXPECT_TRUE(FreeLibrary(release));
@@ -90,36 +100,42 @@ TEST(DebugMuteChild, DISABLED_BothRuntimesReleaseFirst) {
 }
 
 TEST(DebugMuteChild, DISABLED_OnlyTheDebugRuntime) {
-  RegisterRuntime("d3d9d.dll", &DebugDebugSetMute);
+  HMODULE release = ReleaseRuntime();
+  ASSERT_TRUE(FreeLibrary(release));  // known to the process, no longer loaded
+  RegisterDebugRuntime();
   UtDebugMute(TRUE);
   UtDebugMute(FALSE);
-  const std::vector<MuteCall> expected = {{'D', TRUE}, {'D', FALSE}};
-  EXPECT_EQ(g_calls, expected);
+  const std::vector<DebugRuntimeCall> expected = {{TRUE, 0}, {FALSE, 0}};
+  EXPECT_EQ(g_debugCalls, expected);
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), 0u);
+  EXPECT_FALSE(win32::IsModuleLoaded(release));
   MarkChildDone();
 }
 
 TEST(DebugMuteChild, DISABLED_RuntimeWithoutTheExport) {
-  RegisterRuntime("d3d9.dll", nullptr);
+  ASSERT_TRUE(win32::UnregisterModule(ReleaseRuntime()));
+  RegisterModule("d3d9.dll", nullptr);
   UtDebugMute(TRUE);
-  EXPECT_TRUE(g_calls.empty());
+  EXPECT_TRUE(g_debugCalls.empty());
   // Still looked for on every call while no entry was found: a debug runtime loaded later is used.
-  RegisterRuntime("d3d9d.dll", &DebugDebugSetMute);
+  RegisterDebugRuntime();
   UtDebugMute(FALSE);
-  EXPECT_EQ(g_calls, (std::vector<MuteCall>{{'D', FALSE}}));
+  EXPECT_EQ(g_debugCalls, (std::vector<DebugRuntimeCall>{{FALSE, 0}}));
   MarkChildDone();
 }
 
 // Runtimes that are known to the process but not loaded are never loaded by the library.
 TEST(DebugMuteChild, DISABLED_NothingLoaded) {
-  HMODULE release = RegisterRuntime("d3d9.dll", &ReleaseDebugSetMute);
-  HMODULE debug = RegisterRuntime("d3d9d.dll", &DebugDebugSetMute);
+  HMODULE release = ReleaseRuntime();
+  HMODULE debug = RegisterDebugRuntime();
   ASSERT_TRUE(FreeLibrary(release));
   ASSERT_TRUE(FreeLibrary(debug));
   ASSERT_FALSE(win32::IsModuleLoaded(release));
 
   UtDebugMute(TRUE);
   UtDebugMute(FALSE);
-  EXPECT_TRUE(g_calls.empty());
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), 0u);
+  EXPECT_TRUE(g_debugCalls.empty());
   EXPECT_FALSE(win32::IsModuleLoaded(release));
   EXPECT_FALSE(win32::IsModuleLoaded(debug));
   EXPECT_EQ(GetModuleHandleA("d3d9.dll"), nullptr);
@@ -128,7 +144,9 @@ TEST(DebugMuteChild, DISABLED_NothingLoaded) {
   // Once the process loads a runtime, the next call finds it.
   ASSERT_EQ(LoadLibraryA("d3d9.dll"), release);
   UtDebugMute(TRUE);
-  EXPECT_EQ(g_calls, (std::vector<MuteCall>{{'R', TRUE}}));
+  EXPECT_EQ(d3d9rt::DebugSetMuteCallCount(), 1u);
+  EXPECT_TRUE(d3d9rt::IsDebugMuted());
+  EXPECT_TRUE(g_debugCalls.empty());
   EXPECT_FALSE(win32::IsModuleLoaded(debug));
   MarkChildDone();
 }
