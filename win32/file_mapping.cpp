@@ -92,10 +92,12 @@ LPVOID MapViewOfFile(HANDLE mappingHandle, DWORD access, DWORD offsetHigh, DWORD
                      SIZE_T length) {
   auto mapping = win32::LookupHandleAs<MappingObject>(mappingHandle);
   if (!mapping) return nullptr;
-  if (access & ~static_cast<DWORD>(FILE_MAP_READ)) {  // writing or copying a read-only mapping
+  // A read-only mapping gives read views, or copy-on-write ones whose changes stay private.
+  if (access & ~static_cast<DWORD>(FILE_MAP_READ | FILE_MAP_COPY)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
+  const bool copyOnWrite = access & FILE_MAP_COPY;
   const uint64_t offset = (uint64_t{offsetHigh} << 32) | offsetLow;
   if (offset % kAllocationGranularity) {
     SetLastError(ERROR_MAPPED_ALIGNMENT);
@@ -106,7 +108,8 @@ LPVOID MapViewOfFile(HANDLE mappingHandle, DWORD access, DWORD offsetHigh, DWORD
     return nullptr;
   }
   const size_t bytes = length ? length : static_cast<size_t>(mapping->size() - offset);
-  void* view = mmap(nullptr, bytes, PROT_READ, MAP_SHARED, mapping->fd(), static_cast<off_t>(offset));
+  void* view = mmap(nullptr, bytes, copyOnWrite ? PROT_READ | PROT_WRITE : PROT_READ,
+                    copyOnWrite ? MAP_PRIVATE : MAP_SHARED, mapping->fd(), static_cast<off_t>(offset));
   if (view == MAP_FAILED) {
     SetLastError(errno == ENOMEM ? ERROR_NOT_ENOUGH_MEMORY : win32::ErrorFromErrno(errno));
     return nullptr;

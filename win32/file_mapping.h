@@ -24,7 +24,7 @@ HANDLE CreateFileMappingA(HANDLE hFile, LPSECURITY_ATTRIBUTES lpFileMappingAttri
                           DWORD flProtect, DWORD dwMaximumSizeHigh, DWORD dwMaximumSizeLow,
                           LPCSTR lpName);
 
-// FILE_MAP_READ views; the offset is a multiple of the allocation granularity (64 KiB) and a
+// FILE_MAP_READ views, or FILE_MAP_COPY ones (writable, the changes private); the offset is a multiple of the allocation granularity (64 KiB) and a
 // length of 0 reaches the end of the mapping.
 LPVOID MapViewOfFile(HANDLE hFileMappingObject, DWORD dwDesiredAccess, DWORD dwFileOffsetHigh,
                      DWORD dwFileOffsetLow, SIZE_T dwNumberOfBytesToMap);

@@ -91,14 +91,18 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   const std::string utf8Text = win32::AnsiToUtf8(text ? text : "");
   const std::string utf8Caption = caption ? win32::AnsiToUtf8(caption) : std::string("Error");
 
+  win32::MessageBoxHook hook;
+  void* context;
   {
     HookSlot& slot = Slot();
     std::lock_guard<std::mutex> lock(slot.mutex);
-    if (slot.hook) {
-      const win32::MessageBoxRequest request{utf8Text.c_str(), utf8Caption.c_str(), type, owner};
-      const int answer = slot.hook(request, slot.context);
-      return answer ? answer : defaultButton;
-    }
+    hook = slot.hook;
+    context = slot.context;
+  }
+  if (hook) {  // called without the lock: a hook may show a box of its own
+    const win32::MessageBoxRequest request{utf8Text.c_str(), utf8Caption.c_str(), type, owner};
+    const int answer = hook(request, context);
+    return answer ? answer : defaultButton;
   }
   if (win32::DisplayAvailable()) {
     const int answer = ShowOnDisplay(*set, defaultIndex, utf8Text, utf8Caption, owner);

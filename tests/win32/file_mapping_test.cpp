@@ -101,7 +101,14 @@ TEST_F(FileMappingTest, RefusedRequests) {
   const char* prefix = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
   ASSERT_NE(prefix, nullptr);
   EXPECT_EQ(std::string(prefix, 4), "0123");
+  // A copy-on-write view can be changed without changing the file or the other view.
+  char* copy = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_COPY, 0, 0, 0));
+  ASSERT_NE(copy, nullptr);
+  copy[0] = 'X';
+  EXPECT_EQ(prefix[0], '0');
+  UnmapViewOfFile(copy);
   UnmapViewOfFile(prefix);
+  EXPECT_EQ(win32_test::ReadTextFile(dir_.File("small.bin")), "0123456789");
   CloseHandle(mapping);
   CloseHandle(file);
 }
