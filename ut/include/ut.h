@@ -5,3 +5,4 @@
 #include "ut_math.h"
 #include "ut_diag.h"
 #include "ut_image.h"
+#include "ut_texture.h"
