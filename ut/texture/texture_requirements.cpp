@@ -84,7 +84,12 @@ void LimitToDevice(const D3DCAPS9& caps, D3DRESOURCETYPE type, UINT& w, UINT& h,
   }
   w = std::min<UINT>(w, caps.MaxTextureWidth);
   h = std::min<UINT>(h, caps.MaxTextureHeight);
-  if (type != D3DRTYPE_TEXTURE) return;
+  if (type == D3DRTYPE_CUBETEXTURE) {
+    // Faces stay square under the tighter of the two limits: the level count and the power-of-
+    // two rule are worked out on the edge the texture will really have.
+    w = h = std::min(w, h);
+    return;
+  }
   const uint64_t aspect =
       (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) ? 1 : caps.MaxTextureAspectRatio;
   if (aspect == 0) return;
