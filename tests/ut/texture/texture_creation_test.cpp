@@ -97,6 +97,8 @@ TEST_F(TextureCreationTest, QueryBitsAreNotPassedToTheDevice) {
                              D3DUSAGE_QUERY_FILTER | D3DUSAGE_QUERY_SRGBWRITE |
                              D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING |
                              D3DUSAGE_QUERY_VERTEXTEXTURE;
+  // Every format for every use, so the queries themselves don't narrow the choice.
+  d3d9rt::SetFormatRule(d3d9rt::EveryFormatExcept({}));
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(UtCreateTexture(device(), 32, 32, 1, D3DUSAGE_DYNAMIC | kQueries, D3DFMT_A8R8G8B8,
                             D3DPOOL_DEFAULT, &texture),
@@ -185,18 +187,21 @@ const Kind kKinds[] = {
     {"2D", d3d9rt::kCreateTexture,
      [](IDirect3DDevice9* device, DWORD usage, D3DFORMAT format, D3DPOOL pool) {
        IDirect3DTexture9* texture = Untouched<IDirect3DTexture9>();
-       return Record(UtCreateTexture(device, 16, 16, 0, usage, format, pool, &texture), texture);
+       const HRESULT result = UtCreateTexture(device, 16, 16, 0, usage, format, pool, &texture);
+       return Record(result, texture);
      }},
     {"cube", d3d9rt::kCreateCubeTexture,
      [](IDirect3DDevice9* device, DWORD usage, D3DFORMAT format, D3DPOOL pool) {
        IDirect3DCubeTexture9* texture = Untouched<IDirect3DCubeTexture9>();
-       return Record(UtCreateCubeTexture(device, 16, 0, usage, format, pool, &texture), texture);
+       const HRESULT result = UtCreateCubeTexture(device, 16, 0, usage, format, pool, &texture);
+       return Record(result, texture);
      }},
     {"volume", d3d9rt::kCreateVolumeTexture,
      [](IDirect3DDevice9* device, DWORD usage, D3DFORMAT format, D3DPOOL pool) {
        IDirect3DVolumeTexture9* texture = Untouched<IDirect3DVolumeTexture9>();
-       return Record(UtCreateVolumeTexture(device, 16, 16, 4, 0, usage, format, pool, &texture),
-                     texture);
+       const HRESULT result =
+           UtCreateVolumeTexture(device, 16, 16, 4, 0, usage, format, pool, &texture);
+       return Record(result, texture);
      }},
 };
 
