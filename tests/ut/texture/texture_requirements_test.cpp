@@ -148,7 +148,8 @@ const RequirementCase kCases[] = {
   {"volume depth counts in the chain", kVolume, {kPow2}, {4, 4, 64, D}, {S_OK, 4, 4, 64, 7, kArgb}},
   {"volume depth 0", kVolume, {kPow2}, {8, 8, 0, D}, {S_OK, 8, 8, 1, 4, kArgb}},
   {"volume default depth with a size", kVolume, {kPow2}, {D, 8, D, D}, {S_OK, 8, 8, 1, 4, kArgb}},
-  {"volume extent limit", kVolume, {kPow2}, {1000, 1000, 1000, D}, {S_OK, 512, 512, 512, 10, kArgb}},
+  {"volume extent limit", kVolume, {kPow2}, {1000, 1000, 1000, D},
+   {S_OK, 512, 512, 512, 10, kArgb}},
   {"volume ignores the 2D limits", kVolume, {kPow2, 64, 64, 512, 1}, {256, 16, 2, D},
    {S_OK, 256, 16, 2, 9, kArgb}},
   {"volume without MIPVOLUMEMAP", kVolume, {kPowerOfTwoAll | D3DPTEXTURECAPS_MIPMAP}, {8, 8, 8, D},
@@ -287,10 +288,11 @@ TEST_F(TextureRequirementsTest, NoSupportedFormatIsNotAvailableExceptForScratch)
 TEST_F(TextureRequirementsTest, FormatSearchSeesUsageAndResourceType) {
   // Render targets only in X8R8G8B8, sRGB reads only from A8R8G8B8, cube maps never A8R8G8B8.
   d3d9rt::SetFormatRule([](const d3d9rt::FormatQuery& q) -> HRESULT {
-    if ((q.usage & D3DUSAGE_RENDERTARGET) && q.format != D3DFMT_X8R8G8B8) return D3DERR_NOTAVAILABLE;
-    if ((q.usage & D3DUSAGE_QUERY_SRGBREAD) && q.format != D3DFMT_A8R8G8B8) return D3DERR_NOTAVAILABLE;
-    if (q.type == D3DRTYPE_CUBETEXTURE && q.format == D3DFMT_A8R8G8B8) return D3DERR_NOTAVAILABLE;
-    return D3D_OK;
+    const bool supported =
+        (!(q.usage & D3DUSAGE_RENDERTARGET) || q.format == D3DFMT_X8R8G8B8) &&
+        (!(q.usage & D3DUSAGE_QUERY_SRGBREAD) || q.format == D3DFMT_A8R8G8B8) &&
+        !(q.type == D3DRTYPE_CUBETEXTURE && q.format == D3DFMT_A8R8G8B8);
+    return supported ? D3D_OK : D3DERR_NOTAVAILABLE;
   });
   struct FormatCase {
     const char* name;
