@@ -6,3 +6,4 @@
 #include "ut_diag.h"
 #include "ut_image.h"
 #include "ut_texture.h"
+#include "ut_surface.h"
