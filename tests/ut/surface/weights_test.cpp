@@ -197,6 +197,67 @@ TEST(TriangleFilter, ImagesAgreeWithTheIntegratedInterpolation) {
   }
 }
 
+// Volumes: the tent filter of three dimensions against the reference weights on every axis.
+TEST(TriangleFilter, VolumesAgreeWithTheIntegratedInterpolation) {
+  const UINT sw = 3, sh = 2, sd = 3, dw = 2, dh = 3, dd = 4;
+  TestImage source(D3DFMT_A32B32G32R32F, 16, sw, sh, sd);
+  for (UINT z = 0; z < sd; ++z)
+    for (UINT y = 0; y < sh; ++y)
+      for (UINT x = 0; x < sw; ++x) source.SetColor(x, y, UtColor(x * 0.3f + z * 0.1f, y * 0.5f, z * 0.2f + 0.1f, 1.0f), z);
+  for (bool wrap : {true, false}) {
+    TestImage destination(D3DFMT_A32B32G32R32F, 16, dw, dh, dd);
+    ASSERT_EQ(ConvertImage(destination, source, UT_FILTER_TRIANGLE | (wrap ? 0 : UT_FILTER_MIRROR)), S_OK);
+    EXPECT_EQ(LastStrategy(), "FilterTriangle3D");
+    for (UINT q = 0; q < dd; ++q)
+      for (UINT n = 0; n < dh; ++n)
+        for (UINT m = 0; m < dw; ++m) {
+          double r = 0.0, g = 0.0, b = 0.0;
+          for (UINT t = 0; t < sd; ++t)
+            for (UINT k = 0; k < sh; ++k)
+              for (UINT j = 0; j < sw; ++j) {
+                const double w = ReferenceWeight(sw, dw, wrap, m, j) * ReferenceWeight(sh, dh, wrap, n, k) *
+                                 ReferenceWeight(sd, dd, wrap, q, t);
+                r += w * source.Color(j, k, t).r;
+                g += w * source.Color(j, k, t).g;
+                b += w * source.Color(j, k, t).b;
+              }
+          const UtColor got = destination.Color(m, n, q);
+          EXPECT_NEAR(got.r, r, 1e-4) << (wrap ? "wrap " : "mirror ") << m << "," << n << "," << q;
+          EXPECT_NEAR(got.g, g, 1e-4) << (wrap ? "wrap " : "mirror ") << m << "," << n << "," << q;
+          EXPECT_NEAR(got.b, b, 1e-4) << (wrap ? "wrap " : "mirror ") << m << "," << n << "," << q;
+        }
+  }
+}
+
+// Volumes under the linear filter: the blend of the two nearest slices of the blend of the two
+// nearest rows of the blend of the two nearest pixels, with the weights of the three tables.
+TEST(LinearFilter, VolumesBlendEightNeighbours) {
+  const UINT sw = 3, sh = 4, sd = 2, dw = 5, dh = 2, dd = 3;
+  TestImage source(D3DFMT_A32B32G32R32F, 16, sw, sh, sd);
+  for (UINT z = 0; z < sd; ++z)
+    for (UINT y = 0; y < sh; ++y)
+      for (UINT x = 0; x < sw; ++x) source.SetColor(x, y, UtColor(x * 0.25f, y * 0.125f, z * 0.5f, 1.0f), z);
+  TestImage destination(D3DFMT_A32B32G32R32F, 16, dw, dh, dd);
+  ASSERT_EQ(ConvertImage(destination, source, UT_FILTER_LINEAR | UT_FILTER_MIRROR_V), S_OK);
+  EXPECT_EQ(LastStrategy(), "FilterLinear3D");
+  const auto xs = BuildLinearWeights(sw, dw, true);
+  const auto ys = BuildLinearWeights(sh, dh, false);
+  const auto zs = BuildLinearWeights(sd, dd, true);
+  for (UINT q = 0; q < dd; ++q)
+    for (UINT n = 0; n < dh; ++n)
+      for (UINT m = 0; m < dw; ++m) {
+        auto at = [&](UINT x, UINT y, UINT z) { return double(source.Color(x, y, z).r); };
+        auto rowBlend = [&](UINT y, UINT z) {
+          return xs[m].firstWeight * at(xs[m].first, y, z) + xs[m].secondWeight * at(xs[m].second, y, z);
+        };
+        auto sliceBlend = [&](UINT z) {
+          return ys[n].firstWeight * rowBlend(ys[n].first, z) + ys[n].secondWeight * rowBlend(ys[n].second, z);
+        };
+        const double expected = zs[q].firstWeight * sliceBlend(zs[q].first) + zs[q].secondWeight * sliceBlend(zs[q].second);
+        EXPECT_NEAR(destination.Color(m, n, q).r, expected, 1e-6) << m << "," << n << "," << q;
+      }
+}
+
 // The filter's sums in the order written down for it: for each source row, pixel, x pair and
 // y pair, accumulator += colour x (wx x wy); then clamped and encoded. Any faster form must
 // give these bits (within float rounding and at most one unit after encoding).
