@@ -94,6 +94,14 @@ double ReferenceWeight(UINT s, UINT d, bool wrap, UINT m, UINT j) {
   return sum / samples;
 }
 
+// All reference weights of one axis: [destination][source].
+std::vector<std::vector<double>> ReferenceWeights(UINT s, UINT d, bool wrap) {
+  std::vector<std::vector<double>> w(d, std::vector<double>(s));
+  for (UINT m = 0; m < d; ++m)
+    for (UINT j = 0; j < s; ++j) w[m][j] = ReferenceWeight(s, d, wrap, m, j);
+  return w;
+}
+
 // The table's weights summed per (destination, source) pair.
 std::map<std::pair<UINT, UINT>, double> TableWeights(const TriangleWeights& table) {
   std::map<std::pair<UINT, UINT>, double> weights;
@@ -174,12 +182,13 @@ TEST(TriangleFilter, ImagesAgreeWithTheIntegratedInterpolation) {
     for (bool wrap : {true, false}) {
       TestImage destination(D3DFMT_A32B32G32R32F, 16, dw, dh);
       ASSERT_EQ(ConvertImage(destination, source, UT_FILTER_TRIANGLE | (wrap ? 0 : UT_FILTER_MIRROR)), S_OK);
+      const auto wx = ReferenceWeights(sw, dw, wrap), wy = ReferenceWeights(sh, dh, wrap);
       for (UINT n = 0; n < dh; ++n)
         for (UINT m = 0; m < dw; ++m) {
           double r = 0.0, g = 0.0, b = 0.0;
           for (UINT k = 0; k < sh; ++k)
             for (UINT j = 0; j < sw; ++j) {
-              const double w = ReferenceWeight(sw, dw, wrap, m, j) * ReferenceWeight(sh, dh, wrap, n, k);
+              const double w = wx[m][j] * wy[n][k];
               r += w * source.Color(j, k).r;
               g += w * source.Color(j, k).g;
               b += w * source.Color(j, k).b;
@@ -208,6 +217,7 @@ TEST(TriangleFilter, VolumesAgreeWithTheIntegratedInterpolation) {
     TestImage destination(D3DFMT_A32B32G32R32F, 16, dw, dh, dd);
     ASSERT_EQ(ConvertImage(destination, source, UT_FILTER_TRIANGLE | (wrap ? 0 : UT_FILTER_MIRROR)), S_OK);
     EXPECT_EQ(LastStrategy(), "FilterTriangle3D");
+    const auto wx = ReferenceWeights(sw, dw, wrap), wy = ReferenceWeights(sh, dh, wrap), wz = ReferenceWeights(sd, dd, wrap);
     for (UINT q = 0; q < dd; ++q)
       for (UINT n = 0; n < dh; ++n)
         for (UINT m = 0; m < dw; ++m) {
@@ -215,8 +225,7 @@ TEST(TriangleFilter, VolumesAgreeWithTheIntegratedInterpolation) {
           for (UINT t = 0; t < sd; ++t)
             for (UINT k = 0; k < sh; ++k)
               for (UINT j = 0; j < sw; ++j) {
-                const double w = ReferenceWeight(sw, dw, wrap, m, j) * ReferenceWeight(sh, dh, wrap, n, k) *
-                                 ReferenceWeight(sd, dd, wrap, q, t);
+                const double w = wx[m][j] * wy[n][k] * wz[q][t];
                 r += w * source.Color(j, k, t).r;
                 g += w * source.Color(j, k, t).g;
                 b += w * source.Color(j, k, t).b;
