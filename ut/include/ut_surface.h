@@ -3,11 +3,7 @@
 #pragma once
 
 #include "d3d9/d3d9.h"
-
-// As a size, depth, mip count, usage or filter: let the library choose.
-#ifndef UT_DEFAULT
-#define UT_DEFAULT 0xFFFFFFFFu
-#endif
+#include "ut_defaults.h"
 
 // Filter flags: the low 16 bits hold one filter type, bits 16 to 22 options; any higher bit
 // makes the value invalid. UT_DEFAULT as a filter of the loading entry points means
