@@ -39,7 +39,8 @@ HRESULT LockedBlockCopy::Take(const PixelBlockDesc& locked, PixelBlockDesc* copy
   }
   const size_t slices = r.Back;
   const size_t slicePitch = rows * rowBytes;
-  bytes_.reset(new (std::nothrow) BYTE[slicePitch * slices ? slicePitch * slices : 1]);
+  const size_t total = slicePitch * slices;
+  bytes_.reset(new (std::nothrow) BYTE[total ? total : 1]);
   if (!bytes_) return E_OUTOFMEMORY;
   const BYTE* from = static_cast<const BYTE*>(locked.bits);
   for (size_t z = 0; z < slices; ++z)
