@@ -107,8 +107,20 @@ bool BoxHalveSimdEnabled() {
   return enabled != 0;
 }
 
+bool BoxHalveAvx2Available() {
+#if defined(__x86_64__) || defined(__i386__)
+  // The compiler's processor model checks the CPUID bits and that the system saves the AVX state.
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
 const BoxHalveKernel* FindBoxHalveKernel(D3DFORMAT format) {
   if (BoxHalveSimdEnabled()) {
+    if (BoxHalveAvx2Available()) {
+      if (const BoxHalveKernel* kernel = FindIn(BoxHalveKernelsAvx2(), format)) return kernel;
+    }
     if (const BoxHalveKernel* kernel = FindIn(BoxHalveKernelsSse2(), format)) return kernel;
   }
   return FindIn(BoxHalveKernelsPortable(), format);

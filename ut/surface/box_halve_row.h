@@ -3,8 +3,8 @@
 // (sum of that field in source pixels 2i and 2i + 1 of both rows + 2) >> 2; X fields are
 // written as 0, as the codecs write them.
 //
-// The portable routines serve every listed format; the SSE2 routines the 32-bit formats. Both
-// give the same bytes (tests compare them over one table of inputs).
+// The portable routines serve every listed format; the SSE2 and AVX2 routines the 32-bit
+// formats. All give the same bytes (tests compare them over one table of inputs).
 #pragma once
 
 #include <span>
@@ -22,8 +22,12 @@ struct BoxHalveKernel {
 
 // Every listed format, in the order of the halving list.
 std::span<const BoxHalveKernel> BoxHalveKernelsPortable();
-// The SSE2 routines of the 32-bit formats; empty on processors without SSE2.
+// The SSE2 routines of the 32-bit formats; empty where the build has no SSE2.
 std::span<const BoxHalveKernel> BoxHalveKernelsSse2();
+// The AVX2 routines of the 32-bit formats; empty where the build has no AVX2 (run them only
+// when BoxHalveAvx2Available).
+std::span<const BoxHalveKernel> BoxHalveKernelsAvx2();
+bool BoxHalveAvx2Available();
 
 // The routine the engine uses for `format`, or null when the format has no integer halving.
 // The SIMD routines are chosen once per process, by IsMmxAvailable.

@@ -48,6 +48,10 @@ void HalveRowSse2(const BYTE* upper, const BYTE* lower, BYTE* out, UINT width) {
   const __m128i keep = _mm_set1_epi32(static_cast<int>(Keep));
   UINT i = 0;
   for (; i + 4 <= width; i += 4) {
+    // Two rows stream in at once; asking for them a few lines ahead keeps the loads waiting less.
+    // (A prefetch past the end of the rows is only a hint and never faults.)
+    _mm_prefetch(reinterpret_cast<const char*>(upper + size_t{8} * i + 512), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(lower + size_t{8} * i + 512), _MM_HINT_T0);
     __m128i ue0, ue1, uo0, uo1, le0, le1, lo0, lo1;
     SplitPairs(upper + size_t{8} * i, &ue0, &ue1, &uo0, &uo1);
     SplitPairs(lower + size_t{8} * i, &le0, &le1, &lo0, &lo1);

@@ -1,6 +1,9 @@
 // UtFilterTexture: fills the lower mip levels of a texture from one of its levels through the
 // conversion engine, level after level and face after face.
 #include "ut/surface/filter_flags.h"
+#include "ut/surface/pixel_converter.h"
+#include "ut/surface/surface_lock.h"
+#include "ut/surface/volume_lock.h"
 #include "ut_surface.h"
 #include "win32/com_ptr.h"
 
@@ -63,38 +66,62 @@ class TextureLevels {
   ComPtr<IDirect3DVolumeTexture9> volume_;
 };
 
-// Levels after `first` of one face of a 2D or cube texture; each from the level just made when
-// cascading, else from `first`.
-HRESULT FilterSurfaceLevels(const TextureLevels& levels, UINT face, UINT first, UINT count,
-                            const PALETTEENTRY* palette, DWORD filter, bool cascade) {
-  ComPtr<IDirect3DSurface9> source;
-  HRESULT hr = levels.Surface(face, first, &source);
-  if (FAILED(hr)) return hr;
-  for (UINT level = first + 1; level < count; ++level) {
-    ComPtr<IDirect3DSurface9> destination;
-    hr = levels.Surface(face, level, &destination);
+// The source of a level: a locked level as the memory source of the engine, whose extent is
+// its region as for any block in memory.
+PixelBlockDesc AsSource(const PixelBlockDesc& locked) {
+  PixelBlockDesc source = locked;
+  source.extent = source.region;
+  source.colorKey = 0;
+  return source;
+}
+
+// Levels after `first` of one face, each from the level just made when cascading, else from
+// `first`. Every level is locked once: the source level through one read lock for all the
+// levels made from it, and a level just made is read for the next through the write lock that
+// made it (a second, read-only lock may cost the runtime a copy of the whole level). The result
+// is that of loading each level with UtLoadSurfaceFromSurface: levels of one texture differ in
+// size, so no device copy applies, and they share their pool, so no device-lost check does.
+template <class Level, class Lock>
+HRESULT FilterLevels(UINT first, UINT count, const PALETTEENTRY* palette, DWORD filter, bool cascade,
+                     HRESULT (*getLevel)(const TextureLevels&, UINT, UINT, ComPtr<Level>*),
+                     const TextureLevels& levels, UINT face) {
+  if (first + 1 >= count) return S_OK;  // the last level has nothing below it
+  Lock locks[2];
+  PixelBlockDesc descs[2] = {};
+  UINT source = 0;
+  {
+    ComPtr<Level> level;
+    HRESULT hr = getLevel(levels, face, first, &level);
+    if (SUCCEEDED(hr)) hr = locks[0].Lock(&descs[0], level.Get(), palette, nullptr, 0, SURFACE_LOCK_READONLY);
     if (FAILED(hr)) return hr;
-    hr = UtLoadSurfaceFromSurface(destination.Get(), palette, nullptr, source.Get(), palette, nullptr, filter, 0);
+  }
+  for (UINT index = first + 1; index < count; ++index) {
+    const UINT target = cascade ? 1 - source : 1;
+    ComPtr<Level> level;
+    HRESULT hr = getLevel(levels, face, index, &level);
+    if (SUCCEEDED(hr)) hr = locks[target].Lock(&descs[target], level.Get(), palette, nullptr, 0, 0);
     if (FAILED(hr)) return hr;
-    if (cascade) source = destination;
+    PixelBlockDesc from = AsSource(descs[source]);
+    PixelBlockDesc to = descs[target];
+    PixelConverter converter;
+    hr = converter.Convert(&to, &from, filter);
+    if (FAILED(hr)) return hr;
+    if (cascade) {
+      locks[source].Unlock();
+      source = target;
+    } else {
+      locks[target].Unlock();
+    }
   }
   return S_OK;
 }
 
-HRESULT FilterVolumeLevels(const TextureLevels& levels, UINT first, UINT count, const PALETTEENTRY* palette,
-                           DWORD filter, bool cascade) {
-  ComPtr<IDirect3DVolume9> source;
-  HRESULT hr = levels.Volume(first, &source);
-  if (FAILED(hr)) return hr;
-  for (UINT level = first + 1; level < count; ++level) {
-    ComPtr<IDirect3DVolume9> destination;
-    hr = levels.Volume(level, &destination);
-    if (FAILED(hr)) return hr;
-    hr = UtLoadVolumeFromVolume(destination.Get(), palette, nullptr, source.Get(), palette, nullptr, filter, 0);
-    if (FAILED(hr)) return hr;
-    if (cascade) source = destination;
-  }
-  return S_OK;
+HRESULT GetSurface(const TextureLevels& levels, UINT face, UINT level, ComPtr<IDirect3DSurface9>* out) {
+  return levels.Surface(face, level, out);
+}
+
+HRESULT GetVolume(const TextureLevels& levels, UINT, UINT level, ComPtr<IDirect3DVolume9>* out) {
+  return levels.Volume(level, out);
 }
 
 }  // namespace
@@ -130,8 +157,11 @@ HRESULT UtFilterTexture(IDirect3DBaseTexture9* pBaseTexture, const PALETTEENTRY*
   const bool cascade = type == UT_FILTER_POINT || type == UT_FILTER_BOX;
   const UINT faces = levels.IsCube() ? 6 : 1;
   for (UINT face = 0; face < faces; ++face) {
-    const HRESULT hr = levels.IsVolume() ? FilterVolumeLevels(levels, first, count, pPalette, filter, cascade)
-                                         : FilterSurfaceLevels(levels, face, first, count, pPalette, filter, cascade);
+    const HRESULT hr =
+        levels.IsVolume()
+            ? FilterLevels<IDirect3DVolume9, VolumeLock>(first, count, pPalette, filter, cascade, &GetVolume, levels, face)
+            : FilterLevels<IDirect3DSurface9, SurfaceLock>(first, count, pPalette, filter, cascade, &GetSurface, levels,
+                                                           face);
     if (FAILED(hr)) return hr;
   }
   return S_OK;

@@ -3,6 +3,7 @@
 // to the tent filter for other size changes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 #include "tests/ut/surface/convert_test_support.h"
@@ -193,6 +194,7 @@ uint32_t Load(const std::vector<uint8_t>& row, UINT index, UINT bytes) {
 
 TEST(BoxHalveKernels, PortableAndSimdRoutinesGiveTheRoundedFieldAverages) {
   ASSERT_EQ(BoxHalveKernelsPortable().size(), std::size(kHalvingFormats));
+  if (!BoxHalveAvx2Available()) std::printf("This processor has no AVX2: the AVX2 routines are not run.\n");
   std::mt19937 random(17);
   for (const HalvingFormat& f : kHalvingFormats) {
     std::vector<const BoxHalveKernel*> kernels;
@@ -201,7 +203,11 @@ TEST(BoxHalveKernels, PortableAndSimdRoutinesGiveTheRoundedFieldAverages) {
     ASSERT_EQ(kernels.size(), 1u) << "no portable routine for format " << f.format;
     for (const BoxHalveKernel& k : BoxHalveKernelsSse2())
       if (k.format == f.format) kernels.push_back(&k);
-    for (UINT width : {1u, 3u, 4u, 5u, 8u, 13u, 64u}) {
+    if (BoxHalveAvx2Available()) {
+      for (const BoxHalveKernel& k : BoxHalveKernelsAvx2())
+        if (k.format == f.format) kernels.push_back(&k);
+    }
+    for (UINT width : {1u, 3u, 4u, 5u, 8u, 9u, 13u, 16u, 23u, 64u}) {
       std::vector<uint8_t> upper(2 * width * f.bytes), lower(2 * width * f.bytes);
       for (auto& b : upper) b = uint8_t(random());
       for (auto& b : lower) b = uint8_t(random());
