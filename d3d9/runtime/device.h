@@ -1,7 +1,10 @@
 // The device: resource creation (device_resources.cpp), copies between resources and pools
-// (device_copies.cpp), fixed-function state (device_states.cpp), and scenes, clears, drawing
-// and presentation (device_scene.cpp).
+// (device_copies.cpp), fixed-function state (device_states.cpp), scenes and clears
+// (device_scene.cpp), drawing (device_draw.cpp) and presentation (present.cpp).
 #pragma once
+
+#include <cstdint>
+#include <vector>
 
 #include "d3d9/d3d9_interfaces.h"
 #include "d3d9/runtime/device_state.h"
@@ -146,6 +149,8 @@ class Device final : public IDirect3DDevice9, public ObjectLifetime {
   PipelineState state_;
   int defaultPoolResources_ = 0;
   UINT presentCount_ = 0;
+  // Present's 32-bit copy of back buffers of other formats, kept from frame to frame.
+  std::vector<uint32_t> presentPixels_;
 };
 
 IDirect3DDevice9* AsInterface(Device* device);

@@ -1,4 +1,4 @@
-// Scenes, clears and presentation.
+// Scenes and clears.
 #include <algorithm>
 
 #include "d3d9/runtime/debug_log.h"
@@ -87,19 +87,6 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
       if (area.right > area.left) FillArea(ds->Plane(), area, depthPixel, depthMask);
     }
   }
-  return D3D_OK;
-}
-
-HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND,
-                        const RGNDATA*) {
-  if (CurrentDeviceState() != DeviceState::kOperational) {
-    return DebugError(D3DERR_DEVICELOST, "Present: the device is lost");
-  }
-  if ((pSourceRect || pDestRect) && present_.SwapEffect != D3DSWAPEFFECT_COPY) {
-    return DebugError(D3DERR_INVALIDCALL,
-                      "Present: rectangles need D3DSWAPEFFECT_COPY");
-  }
-  ++presentCount_;
   return D3D_OK;
 }
 

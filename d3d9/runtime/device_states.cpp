@@ -187,9 +187,26 @@ HRESULT Device::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD V
   return D3D_OK;
 }
 
+namespace {
+
+// The vertex formats the rasteriser draws: a position, and at most one set of two texture
+// coordinates. The size bits of sets a vertex doesn't have say nothing and are ignored.
+bool IsDrawableFvf(DWORD fvf) {
+  const DWORD layout = fvf & 0xffffu;
+  if (layout == D3DFVF_XYZ) return true;
+  return layout == (D3DFVF_XYZ | D3DFVF_TEX1) && ((fvf >> 16) & 3u) == D3DFVF_TEXTUREFORMAT2;
+}
+
+}  // namespace
+
 HRESULT Device::SetFVF(DWORD FVF) {
   if (FVF && !FvfVertexSize(FVF)) {
     return DebugError(D3DERR_INVALIDCALL, "SetFVF: invalid vertex format %#x", FVF);
+  }
+  if (FVF && !IsDrawableFvf(FVF)) {
+    return DebugError(D3DERR_INVALIDCALL,
+                      "SetFVF: vertex format %#x can't be drawn by this runtime, which takes "
+                      "D3DFVF_XYZ with at most one set of two texture coordinates", FVF);
   }
   state_.fvf = FVF;
   return D3D_OK;

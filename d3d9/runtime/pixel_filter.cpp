@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "d3d9/runtime/half_float.h"
+
 namespace d3d9rt {
 namespace {
 
@@ -36,43 +38,6 @@ int FieldCount(const FormatLayout& layout) {
   int n = 0;
   while (n < 4 && layout.fields[n].channel != Channel::kNone) ++n;
   return n;
-}
-
-// IEEE half precision, rounding to nearest even.
-uint16_t FloatToHalf(float value) {
-  const uint32_t f = std::bit_cast<uint32_t>(value);
-  const uint32_t sign = (f >> 16) & 0x8000u;
-  const uint32_t exponent = (f >> 23) & 0xffu;
-  uint32_t mantissa = f & 0x7fffffu;
-  if (exponent == 0xff) return static_cast<uint16_t>(sign | 0x7c00u | (mantissa ? 0x200u : 0));
-  const int e = static_cast<int>(exponent) - 127 + 15;
-  if (e >= 31) return static_cast<uint16_t>(sign | 0x7c00u);
-  if (e <= 0) {
-    if (e < -10) return static_cast<uint16_t>(sign);
-    mantissa |= 0x800000u;
-    const unsigned shift = static_cast<unsigned>(14 - e);
-    uint32_t half = mantissa >> shift;
-    const uint32_t rest = mantissa & ((1u << shift) - 1);
-    const uint32_t halfway = 1u << (shift - 1);
-    if (rest > halfway || (rest == halfway && (half & 1))) ++half;
-    return static_cast<uint16_t>(sign | half);
-  }
-  uint32_t half = (static_cast<uint32_t>(e) << 10) | (mantissa >> 13);
-  const uint32_t rest = mantissa & 0x1fffu;
-  if (rest > 0x1000u || (rest == 0x1000u && (half & 1))) ++half;  // may carry into infinity
-  return static_cast<uint16_t>(sign | half);
-}
-
-float HalfToFloat(uint16_t h) {
-  const uint32_t sign = static_cast<uint32_t>(h & 0x8000u) << 16;
-  const uint32_t exponent = (h >> 10) & 0x1fu;
-  const uint32_t mantissa = h & 0x3ffu;
-  if (exponent == 0) {
-    const float magnitude = std::ldexp(static_cast<float>(mantissa), -24);
-    return sign ? -magnitude : magnitude;
-  }
-  if (exponent == 31) return std::bit_cast<float>(sign | 0x7f800000u | (mantissa << 13));
-  return std::bit_cast<float>(sign | ((exponent + 112) << 23) | (mantissa << 13));
 }
 
 // A field as a number: unorm fields in 0..1, float fields as stored.
@@ -268,8 +233,39 @@ bool PackDepthStencil(D3DFORMAT format, bool writeDepth, float depth, bool write
   return hasDepth && (!writeStencil || hasStencil);
 }
 
+namespace {
+
+// Clears run once per frame over whole targets: pixels of 2 and 4 bytes are filled as words, so
+// that the compiler can vectorise the rows.
+template <class Word>
+void FillWords(PixelPlane& plane, const Area& area, const BYTE* pixel, const BYTE* mask) {
+  Word value, keep = 0;
+  std::memcpy(&value, pixel, sizeof(Word));
+  if (mask) {
+    Word bits;
+    std::memcpy(&bits, mask, sizeof(Word));
+    keep = static_cast<Word>(~bits);
+    value = static_cast<Word>(value & bits);
+  }
+  const UINT width = area.Width();
+  for (UINT z = area.front; z < area.back; ++z) {
+    for (UINT y = area.top; y < area.bottom; ++y) {
+      Word* row = reinterpret_cast<Word*>(plane.At(area.left, y, z));
+      if (!mask) {
+        std::fill_n(row, width, value);
+      } else {
+        for (UINT x = 0; x < width; ++x) row[x] = static_cast<Word>((row[x] & keep) | value);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 void FillArea(PixelPlane& plane, const Area& area, const BYTE* pixel, const BYTE* mask) {
   const size_t bytes = plane.Layout().bytes;
+  if (bytes == 4) return FillWords<uint32_t>(plane, area, pixel, mask);
+  if (bytes == 2) return FillWords<uint16_t>(plane, area, pixel, mask);
   for (UINT z = area.front; z < area.back; ++z) {
     for (UINT y = area.top; y < area.bottom; ++y) {
       BYTE* row = plane.At(area.left, y, z);
