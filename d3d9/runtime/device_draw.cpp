@@ -64,7 +64,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
   if (end > stream.buffer->Size()) {
     return DebugError(D3DERR_INVALIDCALL, "DrawPrimitive: vertices run past the buffer");
   }
-  DrawSetup setup;
+  DrawSetup setup{};
   hr = PrepareDraw(state_, "DrawPrimitive", &setup);
   if (FAILED(hr)) return hr;
   DrawTriangles(setup, PrimitiveType, stream.buffer->Data() + first, stream.stride,
@@ -80,7 +80,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCo
   HRESULT hr = CheckDraw(state_, Caps(), PrimitiveType, PrimitiveCount, VertexStreamZeroStride,
                          "DrawPrimitiveUP");
   if (FAILED(hr)) return hr;
-  DrawSetup setup;
+  DrawSetup setup{};
   hr = PrepareDraw(state_, "DrawPrimitiveUP", &setup);
   if (FAILED(hr)) return hr;
   DrawTriangles(setup, PrimitiveType, static_cast<const BYTE*>(pVertexStreamZeroData),

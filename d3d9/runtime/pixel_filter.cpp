@@ -4,8 +4,13 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 
 #include "d3d9/runtime/half_float.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace d3d9rt {
 namespace {
@@ -235,8 +240,37 @@ bool PackDepthStencil(D3DFORMAT format, bool writeDepth, float depth, bool write
 
 namespace {
 
-// Clears run once per frame over whole targets: pixels of 2 and 4 bytes are filled as words, so
-// that the compiler can vectorise the rows.
+// Clears run once per frame over whole targets. A fill of 4-byte pixels goes to wmemset, which
+// the C library writes with its widest stores; a fill under a mask (depth kept apart from
+// stencil) is read and written 16 bytes at a time.
+template <class Word>
+void FillRow(Word* row, UINT width, Word value) {
+  if constexpr (sizeof(Word) == sizeof(wchar_t)) {
+    wchar_t fill;
+    std::memcpy(&fill, &value, sizeof(fill));
+    std::wmemset(reinterpret_cast<wchar_t*>(row), fill, width);
+  } else {
+    std::fill_n(row, width, value);
+  }
+}
+
+template <class Word>
+void FillRowMasked(Word* row, UINT width, Word value, Word keep) {
+  UINT x = 0;
+#ifdef __SSE2__
+  constexpr UINT kPerVector = 16 / sizeof(Word);
+  const __m128i v = sizeof(Word) == 4 ? _mm_set1_epi32(static_cast<int>(value))
+                                      : _mm_set1_epi16(static_cast<short>(value));
+  const __m128i k = sizeof(Word) == 4 ? _mm_set1_epi32(static_cast<int>(keep))
+                                      : _mm_set1_epi16(static_cast<short>(keep));
+  for (; x + kPerVector <= width; x += kPerVector) {
+    __m128i* at = reinterpret_cast<__m128i*>(row + x);
+    _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(at), k), v));
+  }
+#endif
+  for (; x < width; ++x) row[x] = static_cast<Word>((row[x] & keep) | value);
+}
+
 template <class Word>
 void FillWords(PixelPlane& plane, const Area& area, const BYTE* pixel, const BYTE* mask) {
   Word value, keep = 0;
@@ -247,14 +281,19 @@ void FillWords(PixelPlane& plane, const Area& area, const BYTE* pixel, const BYT
     keep = static_cast<Word>(~bits);
     value = static_cast<Word>(value & bits);
   }
-  const UINT width = area.Width();
+  // Whole rows of a plane without padding are one run.
+  UINT width = area.Width(), rows = area.Height();
+  if (area.left == 0 && width * sizeof(Word) == plane.RowPitch()) {
+    width *= rows;
+    rows = 1;
+  }
   for (UINT z = area.front; z < area.back; ++z) {
-    for (UINT y = area.top; y < area.bottom; ++y) {
-      Word* row = reinterpret_cast<Word*>(plane.At(area.left, y, z));
-      if (!mask) {
-        std::fill_n(row, width, value);
+    for (UINT y = 0; y < rows; ++y) {
+      Word* row = reinterpret_cast<Word*>(plane.At(area.left, area.top + y, z));
+      if (mask) {
+        FillRowMasked(row, width, value, keep);
       } else {
-        for (UINT x = 0; x < width; ++x) row[x] = static_cast<Word>((row[x] & keep) | value);
+        FillRow(row, width, value);
       }
     }
   }

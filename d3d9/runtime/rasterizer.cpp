@@ -1,9 +1,8 @@
 #include "d3d9/runtime/rasterizer.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
-#include <type_traits>
+
+#include "d3d9/runtime/span_shader.h"
 
 namespace d3d9rt {
 namespace {
@@ -21,117 +20,6 @@ int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 // on the screen (y grows downwards).
 int64_t DoubleArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
   return int64_t{b.x - a.x} * (c.y - a.y) - int64_t{c.x - a.x} * (b.y - a.y);
-}
-
-// Row-start values of the interpolated attributes, and their steps.
-struct Interpolants {
-  double z;
-  float invW, uw, vw;
-};
-struct Gradients {
-  double dzdx;
-  float dInvWdx, dUwdx, dVwdx;
-  float dInvWdy, dUwdy, dVwdy;
-};
-
-D3DCOLOR ModulateRgb(D3DCOLOR texel, D3DCOLOR diffuse) {
-  D3DCOLOR out = texel & 0xff000000u;
-  for (unsigned shift = 0; shift < 24; shift += 8) {
-    const uint32_t t = ((texel >> shift) & 0xffu) * ((diffuse >> shift) & 0xffu) + 128;
-    out |= ((t + (t >> 8)) >> 8) << shift;
-  }
-  return out;
-}
-
-inline float Square(float v) { return v * v; }
-
-// Stage 0's colour at one pixel of a textured span.
-inline D3DCOLOR ShadeTexel(const DrawSetup& s, const Gradients& g, float invW, float uw, float vw) {
-  const float w = 1.0f / invW;
-  const float u = uw * w, v = vw * w;
-  float lod = 0.0f;
-  const SamplerSetup& sampler = s.sampler;
-  if (sampler.needsLod) {
-    // d(u)/dx = (d(u/w)/dx - u * d(1/w)/dx) * w, in texels of level 0.
-    const float width = sampler.levels[0].fwidth, height = sampler.levels[0].fheight;
-    const float dudx = (g.dUwdx - u * g.dInvWdx) * w * width;
-    const float dvdx = (g.dVwdx - v * g.dInvWdx) * w * height;
-    const float dudy = (g.dUwdy - u * g.dInvWdy) * w * width;
-    const float dvdy = (g.dVwdy - v * g.dInvWdy) * w * height;
-    const float rho2 = std::max(Square(dudx) + Square(dvdx), Square(dudy) + Square(dvdy));
-    lod = 0.5f * FastLog2(rho2);
-  }
-  const D3DCOLOR texel = SampleTexture(sampler, u, v, lod);
-  return s.modulate ? ModulateRgb(texel, s.diffuse) : texel;
-}
-
-template <class Word>
-inline Word LoadWord(const BYTE* p) {
-  Word w;
-  std::memcpy(&w, p, sizeof(Word));
-  return w;
-}
-template <class Word>
-inline void StoreWord(BYTE* p, Word w) {
-  std::memcpy(p, &w, sizeof(Word));
-}
-
-// One row of pixels x0..x1 of row y. DepthWord is void without a depth test.
-template <class DepthWord, Shading kShading, ColorWrite kColor>
-void ShadeSpan(const DrawSetup& s, const Interpolants& start, const Gradients& g, int y, int x0,
-               int x1) {
-  BYTE* colorRow = s.color.bits + static_cast<size_t>(y) * s.color.pitch;
-  BYTE* depthRow = nullptr;
-  constexpr bool kDepth = !std::is_void_v<DepthWord>;
-  if constexpr (kDepth) depthRow = s.depth.bits + static_cast<size_t>(y) * s.depth.pitch;
-  double z = start.z;
-  float invW = start.invW, uw = start.uw, vw = start.vw;
-  for (int x = x0; x <= x1; ++x, z += g.dzdx, invW += g.dInvWdx, uw += g.dUwdx, vw += g.dVwdx) {
-    if constexpr (kDepth) {
-      const DepthTarget& d = s.depth;
-      const double clamped = z < 0.0 ? 0.0 : z > 1.0 ? 1.0 : z;
-      const uint32_t key = d.isFloat ? std::bit_cast<uint32_t>(static_cast<float>(clamped))
-                                     : static_cast<uint32_t>(clamped * d.scale + 0.5);
-      BYTE* at = depthRow + static_cast<size_t>(x) * sizeof(DepthWord);
-      const DepthWord word = LoadWord<DepthWord>(at);
-      const uint32_t stored = (static_cast<uint32_t>(word) >> d.shift) & d.mask;
-      const unsigned outcome = key < stored ? 0 : key == stored ? 1 : 2;
-      if (!((d.passMask >> outcome) & 1u)) continue;
-      if (d.write) {
-        const uint32_t field = d.mask << d.shift;
-        StoreWord<DepthWord>(at, static_cast<DepthWord>((word & ~field) | ((key << d.shift) & field)));
-      }
-    }
-    D3DCOLOR color;
-    if constexpr (kShading == Shading::kConstant) {
-      color = s.constant;
-    } else {
-      color = ShadeTexel(s, g, invW, uw, vw);
-    }
-    if constexpr (kColor == ColorWrite::kBgra32) {
-      StoreWord<uint32_t>(colorRow + static_cast<size_t>(x) * 4, color & s.color.keep);
-    } else {
-      s.color.codec.Encode(color, colorRow + static_cast<size_t>(x) * s.color.codec.Bytes());
-    }
-  }
-}
-
-using SpanFunction = void (*)(const DrawSetup&, const Interpolants&, const Gradients&, int, int, int);
-
-template <class DepthWord>
-constexpr SpanFunction kSpansFor[2][2] = {
-    {ShadeSpan<DepthWord, Shading::kConstant, ColorWrite::kBgra32>,
-     ShadeSpan<DepthWord, Shading::kConstant, ColorWrite::kCodec>},
-    {ShadeSpan<DepthWord, Shading::kTextured, ColorWrite::kBgra32>,
-     ShadeSpan<DepthWord, Shading::kTextured, ColorWrite::kCodec>},
-};
-
-SpanFunction ChooseSpan(const DrawSetup& s) {
-  const int shading = s.shading == Shading::kTextured ? 1 : 0;
-  const int color = s.color.kind == ColorWrite::kCodec ? 1 : 0;
-  if (!s.depthTest) return kSpansFor<void>[shading][color];
-  if (s.depth.bytes == 2) return kSpansFor<uint16_t>[shading][color];
-  return kSpansFor<uint32_t>[shading][color];
 }
 
 struct Edge {
@@ -182,7 +70,7 @@ void DrawTriangle(const DrawSetup& s, SpanFunction span, ScreenVertex a, ScreenV
   const double diwdx = gradX(a.invW, b.invW, c.invW), diwdy = gradY(a.invW, b.invW, c.invW);
   const double dudx = gradX(a.uw, b.uw, c.uw), dudy = gradY(a.uw, b.uw, c.uw);
   const double dvdx = gradX(a.vw, b.vw, c.vw), dvdy = gradY(a.vw, b.vw, c.vw);
-  const Gradients g = {dzdx,
+  const SpanGradients g = {dzdx,
                        static_cast<float>(diwdx),
                        static_cast<float>(dudx),
                        static_cast<float>(dvdx),
@@ -212,7 +100,7 @@ void DrawTriangle(const DrawSetup& s, SpanFunction span, ScreenVertex a, ScreenV
     }
     if (lo > hi) continue;
     const double dx = static_cast<double>(lo) - x0, dy = static_cast<double>(y) - y0;
-    const Interpolants start = {a.z + dzdx * dx + dzdy * dy,
+    const SpanStart start = {a.z + dzdx * dx + dzdy * dy,
                                 static_cast<float>(a.invW + diwdx * dx + diwdy * dy),
                                 static_cast<float>(a.uw + dudx * dx + dudy * dy),
                                 static_cast<float>(a.vw + dvdx * dx + dvdy * dy)};
@@ -245,7 +133,7 @@ void RasterizePolygon(const DrawSetup& s, const ScreenVertex* v, int n, TouchedA
   if ((s.cullMode == D3DCULL_CCW && orientation < 0) || (s.cullMode == D3DCULL_CW && orientation > 0)) {
     return;
   }
-  const SpanFunction span = ChooseSpan(s);
+  const SpanFunction span = ChooseSpanFunction(s);
   for (int k = 1; k + 1 < n; ++k) DrawTriangle(s, span, v[0], v[k], v[k + 1], orientation, touched);
 }
 

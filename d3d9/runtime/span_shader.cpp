@@ -1,0 +1,228 @@
+#include "d3d9/runtime/span_shader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace d3d9rt {
+namespace {
+
+enum class DepthMode { kNone, kUnorm16, kUnorm32, kFloat32 };
+
+// Unorm depth steps along a span in fixed point, 24 fractional bits of the field's unit:
+// round(z * max) is then an add and a shift per pixel.
+constexpr int kDepthFraction = 24;
+constexpr double kDepthOne = static_cast<double>(int64_t{1} << kDepthFraction);
+
+// The depth test's state, copied out of the setup so that the loop keeps it in registers.
+struct DepthState {
+  uint32_t field;  // the depth field's bits in the pixel
+  unsigned shift;
+  int64_t maxKey;
+  DWORD passMask;
+  bool write;
+
+  explicit DepthState(const DepthTarget& d)
+      : field(d.mask << d.shift), shift(d.shift), maxKey(d.mask), passMask(d.passMask),
+        write(d.write) {}
+
+  // Compares `key` (already in the field's place) with the pixel's depth, writes it when the
+  // test passes and writing is on, and returns whether the pixel is drawn.
+  template <class Word>
+  bool Test(Word* at, uint32_t key) const {
+    const uint32_t word = *at;
+    const uint32_t stored = word & field;
+    const unsigned outcome = key < stored ? 0 : key == stored ? 1 : 2;
+    if (!((passMask >> outcome) & 1u)) return false;
+    if (write) *at = static_cast<Word>((word & ~field) | key);
+    return true;
+  }
+  uint32_t UnormKey(int64_t z) const {
+    int64_t key = (z + (int64_t{1} << (kDepthFraction - 1))) >> kDepthFraction;
+    key = key < 0 ? 0 : key > maxKey ? maxKey : key;
+    return static_cast<uint32_t>(key) << shift;
+  }
+  static uint32_t FloatKey(double z) {
+    // Depth is never negative, so the float's bits order as its values do.
+    const double clamped = z < 0.0 ? 0.0 : z > 1.0 ? 1.0 : z;
+    return std::bit_cast<uint32_t>(static_cast<float>(clamped));
+  }
+};
+
+template <DepthMode kMode>
+using DepthWordOf = std::conditional_t<kMode == DepthMode::kUnorm16, uint16_t, uint32_t>;
+
+// Where a span's depth lives and how it steps.
+template <DepthMode kMode>
+struct DepthCursor {
+  DepthWordOf<kMode>* row;
+  int64_t fixed;  // unorm: z * max in fixed point
+  int64_t fixedStep;
+  double z;  // float
+  double step;
+
+  DepthCursor(const DrawSetup& s, const SpanStart& start, const SpanGradients& g, int y, int x0) {
+    row = nullptr;
+    fixed = fixedStep = 0;
+    z = start.z;
+    step = g.dzdx;
+    if constexpr (kMode != DepthMode::kNone) {
+      row = reinterpret_cast<DepthWordOf<kMode>*>(s.depth.bits + static_cast<size_t>(y) * s.depth.pitch) + x0;
+      if constexpr (kMode != DepthMode::kFloat32) {
+        fixed = std::llround(start.z * s.depth.scale * kDepthOne);
+        fixedStep = std::llround(g.dzdx * s.depth.scale * kDepthOne);
+      }
+    }
+  }
+  // Tests pixel i of the span and steps to the next.
+  bool TestAndStep(const DepthState& d, int i) {
+    if constexpr (kMode == DepthMode::kNone) {
+      return true;
+    } else if constexpr (kMode == DepthMode::kFloat32) {
+      const bool pass = d.Test(row + i, DepthState::FloatKey(z));
+      z += step;
+      return pass;
+    } else {
+      const bool pass = d.Test(row + i, d.UnormKey(fixed));
+      fixed += fixedStep;
+      return pass;
+    }
+  }
+};
+
+D3DCOLOR ModulateRgb(D3DCOLOR texel, D3DCOLOR diffuse) {
+  D3DCOLOR out = texel & 0xff000000u;
+  for (unsigned shift = 0; shift < 24; shift += 8) {
+    const uint32_t t = ((texel >> shift) & 0xffu) * ((diffuse >> shift) & 0xffu) + 128;
+    out |= ((t + (t >> 8)) >> 8) << shift;
+  }
+  return out;
+}
+
+inline float Square(float v) { return v * v; }
+
+// Stage 0's colour at one pixel, through the sampler with every state it knows.
+inline D3DCOLOR ShadeTexel(const DrawSetup& s, const SpanGradients& g, float invW, float uw,
+                           float vw) {
+  const float w = 1.0f / invW;
+  const float u = uw * w, v = vw * w;
+  float lod = 0.0f;
+  const SamplerSetup& sampler = s.sampler;
+  if (sampler.needsLod) {
+    // d(u)/dx = (d(u/w)/dx - u * d(1/w)/dx) * w, in texels of level 0.
+    const float width = sampler.levels[0].fwidth, height = sampler.levels[0].fheight;
+    const float dudx = (g.dUwdx - u * g.dInvWdx) * w * width;
+    const float dvdx = (g.dVwdx - v * g.dInvWdx) * w * height;
+    const float dudy = (g.dUwdy - u * g.dInvWdy) * w * width;
+    const float dvdy = (g.dVwdy - v * g.dInvWdy) * w * height;
+    const float rho2 = std::max(Square(dudx) + Square(dvdx), Square(dudy) + Square(dvdy));
+    lod = 0.5f * FastLog2(rho2);
+  }
+  const D3DCOLOR texel = SampleTexture(sampler, u, v, lod);
+  return s.modulate ? ModulateRgb(texel, s.diffuse) : texel;
+}
+
+// The general span: any depth format, constant or textured colour, any target.
+template <DepthMode kMode, Shading kShading, ColorWrite kColor>
+void ShadeSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& g, int y, int x0,
+               int x1) {
+  BYTE* const colorRow = s.color.bits + static_cast<size_t>(y) * s.color.pitch;
+  const DepthState depth(s.depth);
+  DepthCursor<kMode> cursor(s, start, g, y, x0);
+  const uint32_t keep = s.color.keep;
+  const D3DCOLOR constant = s.constant & keep;
+  float invW = start.invW, uw = start.uw, vw = start.vw;
+  const int n = x1 - x0 + 1;
+  for (int i = 0; i < n; ++i, invW += g.dInvWdx, uw += g.dUwdx, vw += g.dVwdx) {
+    if (!cursor.TestAndStep(depth, i)) continue;
+    if constexpr (kColor == ColorWrite::kBgra32) {
+      uint32_t* out = reinterpret_cast<uint32_t*>(colorRow) + x0 + i;
+      if constexpr (kShading == Shading::kConstant) {
+        *out = constant;
+      } else {
+        *out = ShadeTexel(s, g, invW, uw, vw) & keep;
+      }
+    } else {
+      const D3DCOLOR color = kShading == Shading::kConstant ? s.constant : ShadeTexel(s, g, invW, uw, vw);
+      s.color.codec.Encode(color, colorRow + static_cast<size_t>(x0 + i) * s.color.codec.Bytes());
+    }
+  }
+}
+
+// The demo's case, kept short: one level of 32-bit texels, both coordinates wrapped on a
+// power-of-two size, the same linear filter for magnification and minification, unlit.
+template <DepthMode kMode, bool kXrgb>
+void BilinearWrapSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& g, int y,
+                      int x0, int x1) {
+  using sampler_detail::Lerp;
+  using sampler_detail::ReduceCoordinate;
+  uint32_t* const colorRow = reinterpret_cast<uint32_t*>(s.color.bits + static_cast<size_t>(y) * s.color.pitch) + x0;
+  const DepthState depth(s.depth);
+  DepthCursor<kMode> cursor(s, start, g, y, x0);
+  const uint32_t keep = s.color.keep;
+  const SamplerLevel& level = s.sampler.levels[s.sampler.baseLevel];
+  const BYTE* const bits = level.bits;
+  const size_t pitch = level.pitch;
+  const int maskX = level.width - 1, maskY = level.height - 1;
+  // Texel coordinates with 8 fractional bits.
+  const float scaleX = level.fwidth * 256.0f, scaleY = level.fheight * 256.0f;
+  float invW = start.invW, uw = start.uw, vw = start.vw;
+  const int n = x1 - x0 + 1;
+  for (int i = 0; i < n; ++i, invW += g.dInvWdx, uw += g.dUwdx, vw += g.dVwdx) {
+    if (!cursor.TestAndStep(depth, i)) continue;
+    const float w = 1.0f / invW;
+    const float u = ReduceCoordinate(uw * w, D3DTADDRESS_WRAP);
+    const float v = ReduceCoordinate(vw * w, D3DTADDRESS_WRAP);
+    // Half a texel back: the four texels around the sample point, whose centres are at
+    // (i + 0.5) / size.
+    const int tu = static_cast<int>(u * scaleX) - 128;
+    const int tv = static_cast<int>(v * scaleY) - 128;
+    const int ax = (tu >> 8) & maskX, bx = (ax + 1) & maskX;
+    const int ay = (tv >> 8) & maskY, by = (ay + 1) & maskY;
+    const uint32_t* top = reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(ay) * pitch);
+    const uint32_t* bottom = reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(by) * pitch);
+    const unsigned fx = static_cast<unsigned>(tu) & 255u, fy = static_cast<unsigned>(tv) & 255u;
+    uint32_t c = Lerp(Lerp(top[ax], top[bx], fx), Lerp(bottom[ax], bottom[bx], fx), fy);
+    if constexpr (kXrgb) c |= 0xff000000u;
+    colorRow[i] = c & keep;
+  }
+}
+
+template <DepthMode kMode>
+constexpr SpanFunction kGeneral[2][2] = {
+    {ShadeSpan<kMode, Shading::kConstant, ColorWrite::kBgra32>,
+     ShadeSpan<kMode, Shading::kConstant, ColorWrite::kCodec>},
+    {ShadeSpan<kMode, Shading::kTextured, ColorWrite::kBgra32>,
+     ShadeSpan<kMode, Shading::kTextured, ColorWrite::kCodec>},
+};
+
+template <DepthMode kMode>
+constexpr SpanFunction kBilinearWrap[2] = {BilinearWrapSpan<kMode, false>,
+                                           BilinearWrapSpan<kMode, true>};
+
+template <DepthMode kMode>
+SpanFunction ChooseFor(const DrawSetup& s) {
+  const SamplerSetup& t = s.sampler;
+  if (s.shading == Shading::kTextured && s.color.kind == ColorWrite::kBgra32 && !s.modulate &&
+      t.kind != TexelKind::kCodec && !t.needsLod && t.magFilter == D3DTEXF_LINEAR &&
+      t.addressU == D3DTADDRESS_WRAP && t.addressV == D3DTADDRESS_WRAP) {
+    const SamplerLevel& level = t.levels[t.baseLevel];
+    if (std::has_single_bit(static_cast<unsigned>(level.width)) &&
+        std::has_single_bit(static_cast<unsigned>(level.height))) {
+      return kBilinearWrap<kMode>[t.kind == TexelKind::kXrgb ? 1 : 0];
+    }
+  }
+  return kGeneral<kMode>[s.shading == Shading::kTextured ? 1 : 0]
+                        [s.color.kind == ColorWrite::kCodec ? 1 : 0];
+}
+
+}  // namespace
+
+SpanFunction ChooseSpanFunction(const DrawSetup& s) {
+  if (!s.depthTest) return ChooseFor<DepthMode::kNone>(s);
+  if (s.depth.isFloat) return ChooseFor<DepthMode::kFloat32>(s);
+  if (s.depth.bytes == 2) return ChooseFor<DepthMode::kUnorm16>(s);
+  return ChooseFor<DepthMode::kUnorm32>(s);
+}
+
+}  // namespace d3d9rt
