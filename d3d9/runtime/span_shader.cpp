@@ -4,6 +4,10 @@
 #include <bit>
 #include <cmath>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace d3d9rt {
 namespace {
 
@@ -149,12 +153,40 @@ void ShadeSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& 
   }
 }
 
+// Texels a, b (the row above the sample point) and c, d (the row below) weighed with 8-bit
+// fractions fx across and fy down, rounded as sampler_detail::Lerp rounds.
+inline uint32_t Bilinear(uint32_t a, uint32_t b, uint32_t c, uint32_t d, unsigned fx, unsigned fy) {
+#ifdef __SSE2__
+  // Channels as 16-bit lanes, two texels to a register: no product exceeds 255 * 256.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i ab = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)),
+                                                          _mm_cvtsi32_si128(static_cast<int>(b))), zero);
+  const __m128i cd = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c)),
+                                                          _mm_cvtsi32_si128(static_cast<int>(d))), zero);
+  const __m128i across = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(256 - fx)),
+                                            _mm_set1_epi16(static_cast<short>(fx)));
+  const __m128i down = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(256 - fy)),
+                                          _mm_set1_epi16(static_cast<short>(fy)));
+  const __m128i half = _mm_set1_epi16(128);
+  const __m128i abw = _mm_mullo_epi16(ab, across), cdw = _mm_mullo_epi16(cd, across);
+  const __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(abw, _mm_srli_si128(abw, 8)), half), 8);
+  const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(cdw, _mm_srli_si128(cdw, 8)), half), 8);
+  const __m128i tb = _mm_mullo_epi16(_mm_unpacklo_epi64(top, bottom), down);
+  const __m128i mixed = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(tb, _mm_srli_si128(tb, 8)), half), 8);
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, zero)));
+#else
+  using sampler_detail::Lerp;
+  return Lerp(Lerp(a, b, fx), Lerp(c, d, fx), fy);
+#endif
+}
+
 // The demo's case, kept short: one level of 32-bit texels, both coordinates wrapped on a
-// power-of-two size, the same linear filter for magnification and minification, unlit.
+// power-of-two size, the same linear filter for magnification and minification, unlit. Where
+// 1 / w doesn't change along the row (a triangle facing the camera), neither do the texture
+// coordinates' steps, and they advance in 16.16 fixed point without a division per pixel.
 template <DepthMode kMode, bool kXrgb>
 void BilinearWrapSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& g, int y,
                       int x0, int x1) {
-  using sampler_detail::Lerp;
   using sampler_detail::ReduceCoordinate;
   uint32_t* const colorRow = reinterpret_cast<uint32_t*>(s.color.bits + static_cast<size_t>(y) * s.color.pitch) + x0;
   const DepthState depth(s.depth);
@@ -164,27 +196,42 @@ void BilinearWrapSpan(const DrawSetup& s, const SpanStart& start, const SpanGrad
   const BYTE* const bits = level.bits;
   const size_t pitch = level.pitch;
   const int maskX = level.width - 1, maskY = level.height - 1;
-  // Texel coordinates with 8 fractional bits.
+  // Texel (i, j) has its centre at ((i + 0.5) / width, (j + 0.5) / height): the four texels
+  // around a sample point start half a texel back, at tu >> 8, tv >> 8 (8 fractional bits).
+  auto shade = [&](int i, int tu, int tv) {
+    const int ax = (tu >> 8) & maskX, bx = (ax + 1) & maskX;
+    const int ay = (tv >> 8) & maskY, by = (ay + 1) & maskY;
+    const uint32_t* top = reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(ay) * pitch);
+    const uint32_t* bottom = reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(by) * pitch);
+    uint32_t c = Bilinear(top[ax], top[bx], bottom[ax], bottom[bx], static_cast<unsigned>(tu) & 255u,
+                          static_cast<unsigned>(tv) & 255u);
+    if constexpr (kXrgb) c |= 0xff000000u;
+    colorRow[i] = c & keep;
+  };
+  const int n = x1 - x0 + 1;
+  if (g.dInvWdx == 0.0f) {
+    const double w = 1.0 / static_cast<double>(start.invW);
+    const double u0 = static_cast<double>(start.uw) * w, v0 = static_cast<double>(start.vw) * w;
+    if (!(std::fabs(u0) < 1e9 && std::fabs(v0) < 1e9)) return;  // nothing sensible to show
+    const double toFixedX = level.fwidth * 65536.0, toFixedY = level.fheight * 65536.0;
+    int64_t u = std::llround((u0 - std::floor(u0)) * toFixedX) - 32768;
+    int64_t v = std::llround((v0 - std::floor(v0)) * toFixedY) - 32768;
+    const int64_t du = std::llround(static_cast<double>(g.dUwdx) * w * toFixedX);
+    const int64_t dv = std::llround(static_cast<double>(g.dVwdx) * w * toFixedY);
+    for (int i = 0; i < n; ++i, u += du, v += dv) {
+      if (!cursor.TestAndStep(depth, i)) continue;
+      shade(i, static_cast<int>(u >> 8), static_cast<int>(v >> 8));
+    }
+    return;
+  }
   const float scaleX = level.fwidth * 256.0f, scaleY = level.fheight * 256.0f;
   float invW = start.invW, uw = start.uw, vw = start.vw;
-  const int n = x1 - x0 + 1;
   for (int i = 0; i < n; ++i, invW += g.dInvWdx, uw += g.dUwdx, vw += g.dVwdx) {
     if (!cursor.TestAndStep(depth, i)) continue;
     const float w = 1.0f / invW;
     const float u = ReduceCoordinate(uw * w, D3DTADDRESS_WRAP);
     const float v = ReduceCoordinate(vw * w, D3DTADDRESS_WRAP);
-    // Half a texel back: the four texels around the sample point, whose centres are at
-    // (i + 0.5) / size.
-    const int tu = static_cast<int>(u * scaleX) - 128;
-    const int tv = static_cast<int>(v * scaleY) - 128;
-    const int ax = (tu >> 8) & maskX, bx = (ax + 1) & maskX;
-    const int ay = (tv >> 8) & maskY, by = (ay + 1) & maskY;
-    const uint32_t* top = reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(ay) * pitch);
-    const uint32_t* bottom = reinterpret_cast<const uint32_t*>(bits + static_cast<size_t>(by) * pitch);
-    const unsigned fx = static_cast<unsigned>(tu) & 255u, fy = static_cast<unsigned>(tv) & 255u;
-    uint32_t c = Lerp(Lerp(top[ax], top[bx], fx), Lerp(bottom[ax], bottom[bx], fx), fy);
-    if constexpr (kXrgb) c |= 0xff000000u;
-    colorRow[i] = c & keep;
+    shade(i, static_cast<int>(u * scaleX) - 128, static_cast<int>(v * scaleY) - 128);
   }
 }
 

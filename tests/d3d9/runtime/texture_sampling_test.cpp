@@ -49,6 +49,53 @@ TEST_F(RenderTest, LinearFilteringWeighsNeighbouringTexels) {
   }
 }
 
+// Linear filtering of a wrapped power-of-two texture takes a shorter road for the demo's case;
+// it must read what the general sampler reads. (A point min filter sends the same magnified
+// draw down the general road.)
+TEST_F(RenderTest, ShortRoadForLinearWrappedTexturesMatchesTheGeneralSampler) {
+  ComPtr<IDirect3DTexture9> t = MakeTexture(8, 8, 1, [](UINT, UINT x, UINT y) { return Pattern(x, y); });
+  ASSERT_EQ(device_->SetTexture(0, t.Get()), D3D_OK);
+  ASSERT_EQ(device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), D3D_OK);
+  const float zn = 0.5f, zf = 10.0f, q = zf / (zf - zn);
+  D3DMATRIX projection = {};
+  projection._11 = 1;
+  projection._22 = 1;
+  projection._33 = q;
+  projection._34 = 1;
+  projection._43 = -zn * q;
+  ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
+  struct Quad {
+    const char* what;
+    std::vector<Vertex> vertices;
+  };
+  const Quad quads[] = {
+      {"facing the camera", {{-1, 1, 2, -0.3f, 0.1f}, {1, 1, 2, 1.7f, 0.1f}, {-1, -1, 2, -0.3f, 1.6f}, {1, -1, 2, 1.7f, 1.6f}}},
+      {"receding", {{-1, 1, 1.2f, 0, 0}, {1, 2, 2.5f, 1.2f, 0}, {-1, -1, 1.2f, 0, 1.1f}, {1, -2, 2.5f, 1.2f, 1.1f}}},
+  };
+  for (const Quad& quad : quads) {
+    std::vector<uint32_t> pictures[2];
+    for (DWORD minFilter : {D3DTEXF_LINEAR, D3DTEXF_POINT}) {
+      ASSERT_EQ(device_->SetSamplerState(0, D3DSAMP_MINFILTER, minFilter), D3D_OK);
+      Clear(0xff000000u);
+      ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, quad.vertices), D3D_OK);
+      pictures[minFilter == D3DTEXF_POINT] = Pixels();
+    }
+    int differing = 0, drawn = 0;
+    for (size_t i = 0; i < pictures[0].size(); ++i) {
+      drawn += pictures[0][i] != 0xff000000u;
+      for (int shift = 0; shift < 32; shift += 8) {
+        const int a = Channel(pictures[0][i], shift), b = Channel(pictures[1][i], shift);
+        if (std::abs(a - b) > 1) {
+          ++differing;
+          break;
+        }
+      }
+    }
+    EXPECT_GT(drawn, 1000) << quad.what;
+    EXPECT_EQ(differing, 0) << quad.what << ": pixels more than 1 apart between the two roads";
+  }
+}
+
 TEST_F(RenderTest, AddressModesPlaceTexelsOutsideTheTexture) {
   // Four texels 0..3; twelve pixels cover u from -1 to 2, three per texel's width.
   const uint32_t colors[4] = {0xff100000u, 0xff200000u, 0xff300000u, 0xff400000u};
