@@ -7,3 +7,4 @@
 #include "ut_image.h"
 #include "ut_texture.h"
 #include "ut_surface.h"
+#include "ut_texture_file.h"
