@@ -13,5 +13,5 @@ HRESULT WINAPI UtLoadVolumeFromMemory(IDirect3DVolume9* pDestVolume,
                                       LPCVOID pSrcMemory, D3DFORMAT SrcFormat, UINT SrcRowPitch,
                                       UINT SrcSlicePitch, const PALETTEENTRY* pSrcPalette,
                                       const D3DBOX* pSrcBox, DWORD Filter, D3DCOLOR ColorKey);
-HRESULT WINAPI UtFilterTexture(IDirect3DBaseTexture9* pBaseTexture,
-                               const PALETTEENTRY* pPalette, UINT SrcLevel, DWORD Filter);
+HRESULT WINAPI UtFilterTexture(IDirect3DBaseTexture9* pBaseTexture, const PALETTEENTRY* pPalette,
+                               UINT SrcLevel, DWORD Filter);

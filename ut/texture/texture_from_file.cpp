@@ -61,13 +61,12 @@ HRESULT CreateKind(IDirect3DDevice9* device, const TextureRequest& r, DWORD usag
   HRESULT hr;
   if (r.type == D3DRTYPE_TEXTURE) {
     IDirect3DTexture9* t = nullptr;
-    hr = device->CreateTexture(r.width, r.height, r.mipLevels, usage, r.format, pool, &t,
-                               nullptr);
+    hr = device->CreateTexture(r.width, r.height, r.mipLevels, usage, r.format, pool, &t, nullptr);
     out.Attach(t);
   } else if (r.type == D3DRTYPE_VOLUMETEXTURE) {
     IDirect3DVolumeTexture9* t = nullptr;
-    hr = device->CreateVolumeTexture(r.width, r.height, r.depth, r.mipLevels, usage, r.format,
-                                     pool, &t, nullptr);
+    hr = device->CreateVolumeTexture(r.width, r.height, r.depth, r.mipLevels, usage, r.format, pool,
+                                     &t, nullptr);
     out.Attach(t);
   } else {
     IDirect3DCubeTexture9* t = nullptr;
@@ -101,8 +100,7 @@ HRESULT FillLevel(IDirect3DBaseTexture9* texture, D3DRESOURCETYPE type, UINT fac
   }
   ComPtr<IDirect3DSurface9> surface;
   if (type == D3DRTYPE_TEXTURE)
-    hr = static_cast<IDirect3DTexture9*>(texture)->GetSurfaceLevel(level,
-                                                                   surface.GetAddressOf());
+    hr = static_cast<IDirect3DTexture9*>(texture)->GetSurfaceLevel(level, surface.GetAddressOf());
   else
     hr = static_cast<IDirect3DCubeTexture9*>(texture)->GetCubeMapSurface(
         static_cast<D3DCUBEMAP_FACES>(face), level, surface.GetAddressOf());
@@ -141,10 +139,9 @@ HRESULT FillFromFile(IDirect3DBaseTexture9* texture, D3DRESOURCETYPE type, UINT 
 
 HRESULT CreateTextureFromFileInMemoryCore(IDirect3DDevice9* device, const void* data, UINT size,
                                           UINT width, UINT height, UINT depth, UINT mipLevels,
-                                          DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                          DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                          UtImageInfo* srcInfo, PALETTEENTRY* palette,
-                                          D3DRESOURCETYPE resourceType,
+                                          DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                          DWORD mipFilter, D3DCOLOR colorKey, UtImageInfo* srcInfo,
+                                          PALETTEENTRY* palette, D3DRESOURCETYPE resourceType,
                                           IDirect3DBaseTexture9** texture) {
   if (device == nullptr || data == nullptr || texture == nullptr || size == 0)
     return D3DERR_INVALIDCALL;
@@ -229,7 +226,10 @@ HRESULT CreateTextureFromFileInMemoryCore(IDirect3DDevice9* device, const void* 
   if (FAILED(hr)) return hr;
   ComPtr<IDirect3DBaseTexture9> staging;
   if (stage) {
-    hr = CreateKind(device, request, 0, D3DPOOL_SYSTEMMEM, staging);
+    // A texture that builds its own sublevels takes only the top level from the staging copy.
+    TextureRequest stagingRequest = request;
+    if (usage & D3DUSAGE_AUTOGENMIPMAP) stagingRequest.mipLevels = 1;
+    hr = CreateKind(device, stagingRequest, 0, D3DPOOL_SYSTEMMEM, staging);
     if (FAILED(hr)) return hr;
   }
   IDirect3DBaseTexture9* target = stage ? staging.Get() : created.Get();

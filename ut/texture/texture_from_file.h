@@ -11,8 +11,7 @@
 // entries) are written as soon as they are known and keep their values on a later failure.
 HRESULT CreateTextureFromFileInMemoryCore(IDirect3DDevice9* device, const void* data, UINT size,
                                           UINT width, UINT height, UINT depth, UINT mipLevels,
-                                          DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                          DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                          UtImageInfo* srcInfo, PALETTEENTRY* palette,
-                                          D3DRESOURCETYPE resourceType,
+                                          DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                          DWORD mipFilter, D3DCOLOR colorKey, UtImageInfo* srcInfo,
+                                          PALETTEENTRY* palette, D3DRESOURCETYPE resourceType,
                                           IDirect3DBaseTexture9** texture);

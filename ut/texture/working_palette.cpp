@@ -22,8 +22,8 @@ WorkingPalette OpaqueWhitePalette() {
 
 WorkingPalette KeyedPalette(const PALETTEENTRY* filePalette, D3DCOLOR colorKey) {
   // Palette entries are red, green, blue, alpha in memory, so the key is compared as A8B8G8R8.
-  const DWORD key = (colorKey & 0xFF00FF00u) | ((colorKey >> 16) & 0xFFu) |
-                    ((colorKey & 0xFFu) << 16);
+  const DWORD key =
+      (colorKey & 0xFF00FF00u) | ((colorKey >> 16) & 0xFFu) | ((colorKey & 0xFFu) << 16);
   WorkingPalette palette;
   for (size_t i = 0; i < palette.size(); ++i) {
     DWORD entry;
