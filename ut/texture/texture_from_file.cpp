@@ -5,7 +5,6 @@
 #include "ut/pixel/format_match.h"
 #include "ut/pixel/pixel_format.h"
 #include "ut/pixel/private_formats.h"
-#include "ut/texture/level_fill.h"
 #include "ut/texture/texture_requirements.h"
 #include "ut/texture/working_palette.h"
 #include "ut_defaults.h"
