@@ -71,6 +71,8 @@ class TextureLevels {
 PixelBlockDesc AsSource(const PixelBlockDesc& locked) {
   PixelBlockDesc source = locked;
   source.extent = source.region;
+  source.orderedDither = FALSE;
+  source.errorDiffusion = FALSE;
   source.colorKey = 0;
   return source;
 }

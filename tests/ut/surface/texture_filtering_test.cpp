@@ -201,4 +201,20 @@ TEST_F(TextureFiltering, EveryLevelReferenceIsReleasedOnSuccessAndOnFailure) {
   }
 }
 
+// A failure part-way stops the call with its error; the levels made before it keep them.
+TEST_F(TextureFiltering, LevelsMadeBeforeAFailureKeepTheirContents) {
+  ComPtr<IDirect3DTexture9> texture = MakeTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+  WriteSurface(Level(texture.Get(), 0).Get(), PatternBytes(16 * 16 * 4, 40), 4);
+  const std::vector<uint8_t> old3 = LevelBytes(texture.Get(), 3);
+  // Locks: level 0 (read), level 1, level 2, then level 3 fails, with no copy to fall back on.
+  d3d9rt::Reset();
+  d3d9rt::InjectFailure(d3d9rt::kLockRect, 4, D3DERR_INVALIDCALL);
+  d3d9rt::InjectFailure(d3d9rt::kAnyCreation, 0, E_OUTOFMEMORY);
+  EXPECT_EQ(UtFilterTexture(texture.Get(), nullptr, 0, UT_FILTER_BOX), E_OUTOFMEMORY);
+  d3d9rt::ClearInjectedFailures();
+  EXPECT_EQ(LevelBytes(texture.Get(), 1), HalveBytes(LevelBytes(texture.Get(), 0), 16, 16));
+  EXPECT_EQ(LevelBytes(texture.Get(), 2), HalveBytes(LevelBytes(texture.Get(), 1), 8, 8));
+  EXPECT_EQ(LevelBytes(texture.Get(), 3), old3) << "the level whose lock failed was written";
+}
+
 }  // namespace
