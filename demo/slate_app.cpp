@@ -116,8 +116,9 @@ void SetUpDeviceAndScene() {
     }
   }
 
-  // No texture is read: g_texture stays null and the square is drawn untextured, as it is
-  // whenever "mud.jpg" can't be loaded.
+  // Every setting is the library's default; if "mud.jpg" can't be loaded g_texture stays null
+  // and the square is drawn untextured.
+  UtCreateTextureFromFileA(g_device, "mud.jpg", &g_texture);
 
   g_device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   g_device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);

@@ -63,7 +63,7 @@ TEST_F(DemoTest, OneFrameShowsTheWhiteSquareCentredOnBlack) {
   ASSERT_NO_FATAL_FAILURE(OpenWindow());
   SetUpDeviceAndScene();
   ASSERT_NE(g_device, nullptr);
-  EXPECT_EQ(g_texture, nullptr) << "no texture is loaded";
+  EXPECT_EQ(g_texture, nullptr) << "no mud.jpg in the test's directory, so no texture";
   DrawFrame();
 
   const Picture picture = BackBuffer();
