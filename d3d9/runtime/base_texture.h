@@ -9,17 +9,17 @@ namespace d3d9rt {
 template <class Interface>
 class BaseTextureImpl : public ResourceImpl<Interface>, public TextureStore {
  public:
-  D3DRESOURCETYPE GetType() override { return spec_.type; }
+  D3DRESOURCETYPE GetType() override { return shape_.type; }
 
   // Only managed textures have a level of detail; it is clamped to the last level.
   DWORD SetLOD(DWORD LODNew) override {
-    if (spec_.pool != D3DPOOL_MANAGED) return 0;
+    if (shape_.pool != D3DPOOL_MANAGED) return 0;
     const DWORD previous = lod_;
-    lod_ = LODNew < spec_.levels ? LODNew : spec_.levels - 1;
+    lod_ = LODNew < shape_.levels ? LODNew : shape_.levels - 1;
     return previous;
   }
-  DWORD GetLOD() override { return spec_.pool == D3DPOOL_MANAGED ? lod_ : 0; }
-  DWORD GetLevelCount() override { return spec_.levels; }
+  DWORD GetLOD() override { return shape_.pool == D3DPOOL_MANAGED ? lod_ : 0; }
+  DWORD GetLevelCount() override { return shape_.levels; }
   HRESULT SetAutoGenFilterType(D3DTEXTUREFILTERTYPE FilterType) override {
     return SetAutoGenFilter(FilterType);
   }
@@ -32,8 +32,8 @@ class BaseTextureImpl : public ResourceImpl<Interface>, public TextureStore {
   ObjectLifetime& Lifetime() override { return *this; }
 
  protected:
-  BaseTextureImpl(Device* device, const TextureSpec& spec)
-      : ResourceImpl<Interface>(device, 1, true), TextureStore(device, spec) {}
+  BaseTextureImpl(Device* device, const TextureShape& shape)
+      : ResourceImpl<Interface>(device, 1, true), TextureStore(device, shape) {}
 
   // QueryInterface for the identifiers every texture answers, plus the kind's own.
   HRESULT QueryTexture(REFIID riid, REFIID own, void** ppvObject) {
@@ -51,12 +51,12 @@ class BaseTextureImpl : public ResourceImpl<Interface>, public TextureStore {
   // Level-0 rectangle of AddDirtyRect: null is the whole level.
   HRESULT AddDirtyRectOf(UINT face, const RECT* rect) {
     if (!rect) {
-      AddDirty(face, {0, 0, 0, spec_.width, spec_.height, 1}, 0);
+      AddDirty(face, {0, 0, 0, shape_.width, shape_.height, 1}, 0);
       return D3D_OK;
     }
     if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right ||
-        rect->top >= rect->bottom || static_cast<UINT>(rect->right) > spec_.width ||
-        static_cast<UINT>(rect->bottom) > spec_.height) {
+        rect->top >= rect->bottom || static_cast<UINT>(rect->right) > shape_.width ||
+        static_cast<UINT>(rect->bottom) > shape_.height) {
       return DebugError(D3DERR_INVALIDCALL, "AddDirtyRect: rectangle outside the texture");
     }
     AddDirty(face,

@@ -94,8 +94,8 @@ HRESULT Device::UpdateTexture(IDirect3DBaseTexture9* pSourceTexture,
   if (!src || !dst || src->TextureDevice() != this || dst->TextureDevice() != this) {
     return DebugError(D3DERR_INVALIDCALL, "%s: null or foreign texture", name);
   }
-  const TextureSpec& s = src->Spec();
-  const TextureSpec& d = dst->Spec();
+  const TextureShape& s = src->Shape();
+  const TextureShape& d = dst->Shape();
   if (s.type != d.type) return DebugError(D3DERR_INVALIDCALL, "%s: texture types differ", name);
   if (s.pool != D3DPOOL_SYSTEMMEM || d.pool != D3DPOOL_DEFAULT) {
     return DebugError(D3DERR_INVALIDCALL, "%s: needs a D3DPOOL_SYSTEMMEM source (pool %u) and a "

@@ -20,11 +20,11 @@ HRESULT BeginCreation(Call call, const char* name, const void* out, const HANDLE
 }
 
 template <class Kind, class Interface>
-HRESULT CreateTextureOf(Device* device, const char* name, TextureSpec spec, Interface** out) {
-  HRESULT hr = ValidateTextureRequest(device, name, &spec);
+HRESULT CreateTextureOf(Device* device, const char* name, TextureShape shape, Interface** out) {
+  HRESULT hr = ValidateTextureRequest(device, name, &shape);
   if (FAILED(hr)) return hr;
   Kind* texture = nullptr;
-  hr = Kind::Create(device, spec, &texture);
+  hr = Kind::Create(device, shape, &texture);
   if (FAILED(hr)) return DebugError(hr, "%s: out of memory", name);
   *out = texture;
   return D3D_OK;
@@ -37,8 +37,8 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
                               HANDLE* pSharedHandle) {
   HRESULT hr = BeginCreation(kCreateTexture, "CreateTexture", ppTexture, pSharedHandle);
   if (FAILED(hr)) return hr;
-  const TextureSpec spec = {D3DRTYPE_TEXTURE, Width, Height, 1, Levels, 0, Usage, Format, Pool};
-  return CreateTextureOf<Texture>(this, "CreateTexture", spec, ppTexture);
+  const TextureShape shape = {D3DRTYPE_TEXTURE, Width, Height, 1, Levels, 0, Usage, Format, Pool};
+  return CreateTextureOf<Texture>(this, "CreateTexture", shape, ppTexture);
 }
 
 HRESULT Device::CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format,
@@ -47,9 +47,9 @@ HRESULT Device::CreateCubeTexture(UINT EdgeLength, UINT Levels, DWORD Usage, D3D
   HRESULT hr = BeginCreation(kCreateCubeTexture, "CreateCubeTexture", ppCubeTexture,
                              pSharedHandle);
   if (FAILED(hr)) return hr;
-  const TextureSpec spec = {D3DRTYPE_CUBETEXTURE, EdgeLength, EdgeLength, 1, Levels, 0, Usage,
+  const TextureShape shape = {D3DRTYPE_CUBETEXTURE, EdgeLength, EdgeLength, 1, Levels, 0, Usage,
                             Format, Pool};
-  return CreateTextureOf<CubeTexture>(this, "CreateCubeTexture", spec, ppCubeTexture);
+  return CreateTextureOf<CubeTexture>(this, "CreateCubeTexture", shape, ppCubeTexture);
 }
 
 HRESULT Device::CreateVolumeTexture(UINT Width, UINT Height, UINT Depth, UINT Levels,
@@ -59,9 +59,9 @@ HRESULT Device::CreateVolumeTexture(UINT Width, UINT Height, UINT Depth, UINT Le
   HRESULT hr = BeginCreation(kCreateVolumeTexture, "CreateVolumeTexture", ppVolumeTexture,
                              pSharedHandle);
   if (FAILED(hr)) return hr;
-  const TextureSpec spec = {D3DRTYPE_VOLUMETEXTURE, Width, Height, Depth, Levels, 0, Usage,
+  const TextureShape shape = {D3DRTYPE_VOLUMETEXTURE, Width, Height, Depth, Levels, 0, Usage,
                             Format, Pool};
-  return CreateTextureOf<VolumeTexture>(this, "CreateVolumeTexture", spec, ppVolumeTexture);
+  return CreateTextureOf<VolumeTexture>(this, "CreateVolumeTexture", shape, ppVolumeTexture);
 }
 
 HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
@@ -123,11 +123,11 @@ HRESULT Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
   hr = CheckSurface(name, Width, Height, Caps(), D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, Format,
                     true);
   if (FAILED(hr)) return hr;
-  const SurfaceSpec spec = {SurfaceRole::kRenderTarget, Width, Height, Format,
+  const SurfaceSpec shape = {SurfaceRole::kRenderTarget, Width, Height, Format,
                             D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, MultiSample,
                             MultisampleQuality, Lockable != FALSE};
   Surface* surface = nullptr;
-  hr = Surface::CreateStandalone(this, spec, false, &surface);
+  hr = Surface::CreateStandalone(this, shape, false, &surface);
   if (FAILED(hr)) return DebugError(hr, "%s: out of memory", name);
   *ppSurface = surface;
   return D3D_OK;
@@ -145,11 +145,11 @@ HRESULT Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT For
   hr = CheckSurface(name, Width, Height, Caps(), D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, Format,
                     true);
   if (FAILED(hr)) return hr;
-  const SurfaceSpec spec = {SurfaceRole::kDepthStencil, Width, Height, Format,
+  const SurfaceSpec shape = {SurfaceRole::kDepthStencil, Width, Height, Format,
                             D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, MultiSample,
                             MultisampleQuality, IsLockableDepthFormat(Format)};
   Surface* surface = nullptr;
-  hr = Surface::CreateStandalone(this, spec, false, &surface);
+  hr = Surface::CreateStandalone(this, shape, false, &surface);
   if (FAILED(hr)) return DebugError(hr, "%s: out of memory", name);
   *ppSurface = surface;
   return D3D_OK;
@@ -166,10 +166,10 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT F
   }
   hr = CheckSurface(name, Width, Height, Caps(), 0, Pool, Format, Pool != D3DPOOL_SCRATCH);
   if (FAILED(hr)) return hr;
-  const SurfaceSpec spec = {SurfaceRole::kOffscreenPlain, Width, Height, Format, 0, Pool,
+  const SurfaceSpec shape = {SurfaceRole::kOffscreenPlain, Width, Height, Format, 0, Pool,
                             D3DMULTISAMPLE_NONE, 0, true};
   Surface* surface = nullptr;
-  hr = Surface::CreateStandalone(this, spec, false, &surface);
+  hr = Surface::CreateStandalone(this, shape, false, &surface);
   if (FAILED(hr)) return DebugError(hr, "%s: out of memory", name);
   *ppSurface = surface;
   return D3D_OK;

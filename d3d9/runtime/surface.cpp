@@ -8,23 +8,23 @@
 
 namespace d3d9rt {
 
-Surface::Surface(Device* device, const SurfaceSpec& spec, TextureStore* container, UINT face,
+Surface::Surface(Device* device, const SurfaceSpec& shape, TextureStore* container, UINT face,
                  UINT level, bool implicit)
     : ResourceImpl(device, container || implicit ? 0 : 1, container == nullptr),
-      role_(spec.role),
-      lockable_(spec.lockable),
+      role_(shape.role),
+      lockable_(shape.lockable),
       container_(container),
       face_(face),
       level_(level),
-      countedInPool_(!container && !implicit && spec.pool == D3DPOOL_DEFAULT) {
-  desc_.Format = spec.format;
+      countedInPool_(!container && !implicit && shape.pool == D3DPOOL_DEFAULT) {
+  desc_.Format = shape.format;
   desc_.Type = D3DRTYPE_SURFACE;
-  desc_.Usage = spec.usage;
-  desc_.Pool = spec.pool;
-  desc_.MultiSampleType = spec.multiSample;
-  desc_.MultiSampleQuality = spec.multiSampleQuality;
-  desc_.Width = spec.width;
-  desc_.Height = spec.height;
+  desc_.Usage = shape.usage;
+  desc_.Pool = shape.pool;
+  desc_.MultiSampleType = shape.multiSample;
+  desc_.MultiSampleQuality = shape.multiSampleQuality;
+  desc_.Width = shape.width;
+  desc_.Height = shape.height;
   if (countedInPool_) device_->CountDefaultPoolResource(+1);
 }
 
@@ -32,34 +32,34 @@ Surface::~Surface() {
   if (countedInPool_) device_->CountDefaultPoolResource(-1);
 }
 
-HRESULT Surface::CreateStandalone(Device* device, const SurfaceSpec& spec, bool implicit,
+HRESULT Surface::CreateStandalone(Device* device, const SurfaceSpec& shape, bool implicit,
                                   Surface** out) {
-  const FormatLayout* layout = FindFormatLayout(spec.format);
-  if (!layout) return DebugError(D3DERR_INVALIDCALL, "unknown surface format %#x", spec.format);
-  Surface* surface = new (std::nothrow) Surface(device, spec, nullptr, 0, 0, implicit);
+  const FormatLayout* layout = FindFormatLayout(shape.format);
+  if (!layout) return DebugError(D3DERR_INVALIDCALL, "unknown surface format %#x", shape.format);
+  Surface* surface = new (std::nothrow) Surface(device, shape, nullptr, 0, 0, implicit);
   if (!surface) return E_OUTOFMEMORY;
   if (implicit) surface->Retain();
-  const HRESULT hr = surface->plane_.Allocate(*layout, spec.width, spec.height, 1);
+  const HRESULT hr = surface->plane_.Allocate(*layout, shape.width, shape.height, 1);
   if (FAILED(hr)) {
     if (implicit) {
       surface->Unretain();
     } else {
       surface->Release();
     }
-    return spec.pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : hr;
+    return shape.pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : hr;
   }
   *out = surface;
   return D3D_OK;
 }
 
 HRESULT Surface::CreateLevel(Device* device, TextureStore* container, UINT face, UINT level,
-                             const SurfaceSpec& spec, Surface** out) {
-  const FormatLayout* layout = FindFormatLayout(spec.format);
+                             const SurfaceSpec& shape, Surface** out) {
+  const FormatLayout* layout = FindFormatLayout(shape.format);
   if (!layout) return D3DERR_INVALIDCALL;
-  Surface* surface = new (std::nothrow) Surface(device, spec, container, face, level, false);
+  Surface* surface = new (std::nothrow) Surface(device, shape, container, face, level, false);
   if (!surface) return E_OUTOFMEMORY;
   surface->Retain();
-  const HRESULT hr = surface->plane_.Allocate(*layout, spec.width, spec.height, 1);
+  const HRESULT hr = surface->plane_.Allocate(*layout, shape.width, shape.height, 1);
   if (FAILED(hr)) {
     surface->Unretain();
     return hr;

@@ -33,11 +33,11 @@ class Surface final : public ResourceImpl<IDirect3DSurface9> {
  public:
   // A standalone surface, handed out with one reference (`implicit`: held by the device
   // instead, with no outside reference). The format's storage must be known.
-  static HRESULT CreateStandalone(Device* device, const SurfaceSpec& spec, bool implicit,
+  static HRESULT CreateStandalone(Device* device, const SurfaceSpec& shape, bool implicit,
                                   Surface** out);
   // A level of a texture: its references are the container's.
   static HRESULT CreateLevel(Device* device, TextureStore* container, UINT face, UINT level,
-                             const SurfaceSpec& spec, Surface** out);
+                             const SurfaceSpec& shape, Surface** out);
 
   // IUnknown
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
@@ -63,7 +63,7 @@ class Surface final : public ResourceImpl<IDirect3DSurface9> {
   void NoteWritten(const Area& area, bool markDirty);
 
  private:
-  Surface(Device* device, const SurfaceSpec& spec, TextureStore* container, UINT face,
+  Surface(Device* device, const SurfaceSpec& shape, TextureStore* container, UINT face,
           UINT level, bool implicit);
   ~Surface() override;
 

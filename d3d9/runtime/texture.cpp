@@ -6,26 +6,26 @@
 
 namespace d3d9rt {
 
-HRESULT CreateTextureLevels(Device* device, TextureStore* container, const TextureSpec& spec,
+HRESULT CreateTextureLevels(Device* device, TextureStore* container, const TextureShape& shape,
                             std::vector<Surface*>* levels, std::vector<PixelPlane*>* planes) {
-  const UINT faces = spec.type == D3DRTYPE_CUBETEXTURE ? 6 : 1;
-  levels->reserve(faces * spec.storedLevels);
-  planes->reserve(faces * spec.storedLevels);
+  const UINT faces = shape.type == D3DRTYPE_CUBETEXTURE ? 6 : 1;
+  levels->reserve(faces * shape.storedLevels);
+  planes->reserve(faces * shape.storedLevels);
   for (UINT face = 0; face < faces; ++face) {
-    for (UINT level = 0; level < spec.storedLevels; ++level) {
+    for (UINT level = 0; level < shape.storedLevels; ++level) {
       const SurfaceSpec s = {SurfaceRole::kTextureLevel,
-                             LevelExtent(spec.width, level),
-                             LevelExtent(spec.height, level),
-                             spec.format,
-                             spec.usage,
-                             spec.pool,
+                             LevelExtent(shape.width, level),
+                             LevelExtent(shape.height, level),
+                             shape.format,
+                             shape.usage,
+                             shape.pool,
                              D3DMULTISAMPLE_NONE,
                              0,
                              false};
       Surface* surface = nullptr;
       const HRESULT hr = Surface::CreateLevel(device, container, face, level, s, &surface);
       if (FAILED(hr)) {
-        return spec.pool == D3DPOOL_DEFAULT && hr == E_OUTOFMEMORY ? D3DERR_OUTOFVIDEOMEMORY : hr;
+        return shape.pool == D3DPOOL_DEFAULT && hr == E_OUTOFMEMORY ? D3DERR_OUTOFVIDEOMEMORY : hr;
       }
       levels->push_back(surface);
       planes->push_back(&surface->Plane());
@@ -36,10 +36,10 @@ HRESULT CreateTextureLevels(Device* device, TextureStore* container, const Textu
 
 // 2D textures.
 
-HRESULT Texture::Create(Device* device, const TextureSpec& spec, Texture** out) {
-  Texture* texture = new (std::nothrow) Texture(device, spec);
+HRESULT Texture::Create(Device* device, const TextureShape& shape, Texture** out) {
+  Texture* texture = new (std::nothrow) Texture(device, shape);
   if (!texture) return E_OUTOFMEMORY;
-  const HRESULT hr = CreateTextureLevels(device, texture, spec, &texture->levels_,
+  const HRESULT hr = CreateTextureLevels(device, texture, shape, &texture->levels_,
                                          &texture->planes_);
   if (FAILED(hr)) {
     texture->Release();
@@ -54,17 +54,17 @@ Texture::~Texture() {
 }
 
 HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
-  if (Level >= spec_.levels || !pDesc) {
+  if (Level >= shape_.levels || !pDesc) {
     return DebugError(D3DERR_INVALIDCALL, "GetLevelDesc: level %u of %u, or null output", Level,
-                      spec_.levels);
+                      shape_.levels);
   }
   return levels_[Level]->GetDesc(pDesc);
 }
 
 HRESULT Texture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) {
-  if (Level >= spec_.levels || !ppSurfaceLevel) {
+  if (Level >= shape_.levels || !ppSurfaceLevel) {
     return DebugError(D3DERR_INVALIDCALL, "GetSurfaceLevel: level %u of %u, or null output",
-                      Level, spec_.levels);
+                      Level, shape_.levels);
   }
   levels_[Level]->AddRef();
   *ppSurfaceLevel = levels_[Level];
@@ -73,25 +73,25 @@ HRESULT Texture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel)
 
 HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
                           DWORD Flags) {
-  if (Level >= spec_.levels) {
-    return DebugError(D3DERR_INVALIDCALL, "LockRect: level %u of %u", Level, spec_.levels);
+  if (Level >= shape_.levels) {
+    return DebugError(D3DERR_INVALIDCALL, "LockRect: level %u of %u", Level, shape_.levels);
   }
   return levels_[Level]->LockRect(pLockedRect, pRect, Flags);
 }
 
 HRESULT Texture::UnlockRect(UINT Level) {
-  if (Level >= spec_.levels) {
-    return DebugError(D3DERR_INVALIDCALL, "UnlockRect: level %u of %u", Level, spec_.levels);
+  if (Level >= shape_.levels) {
+    return DebugError(D3DERR_INVALIDCALL, "UnlockRect: level %u of %u", Level, shape_.levels);
   }
   return levels_[Level]->UnlockRect();
 }
 
 // Cube textures.
 
-HRESULT CubeTexture::Create(Device* device, const TextureSpec& spec, CubeTexture** out) {
-  CubeTexture* texture = new (std::nothrow) CubeTexture(device, spec);
+HRESULT CubeTexture::Create(Device* device, const TextureShape& shape, CubeTexture** out) {
+  CubeTexture* texture = new (std::nothrow) CubeTexture(device, shape);
   if (!texture) return E_OUTOFMEMORY;
-  const HRESULT hr = CreateTextureLevels(device, texture, spec, &texture->levels_,
+  const HRESULT hr = CreateTextureLevels(device, texture, shape, &texture->levels_,
                                          &texture->planes_);
   if (FAILED(hr)) {
     texture->Release();
@@ -106,18 +106,18 @@ CubeTexture::~CubeTexture() {
 }
 
 Surface* CubeTexture::Find(const char* call, D3DCUBEMAP_FACES face, UINT level) {
-  if (face > D3DCUBEMAP_FACE_NEGATIVE_Z || level >= spec_.levels) {
+  if (face > D3DCUBEMAP_FACE_NEGATIVE_Z || level >= shape_.levels) {
     DebugError(D3DERR_INVALIDCALL, "%s: face %u level %u of a cube with %u levels", call, face,
-               level, spec_.levels);
+               level, shape_.levels);
     return nullptr;
   }
   return LevelSurface(face, level);
 }
 
 HRESULT CubeTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
-  if (Level >= spec_.levels || !pDesc) {
+  if (Level >= shape_.levels || !pDesc) {
     return DebugError(D3DERR_INVALIDCALL, "GetLevelDesc: level %u of %u, or null output", Level,
-                      spec_.levels);
+                      shape_.levels);
   }
   return LevelSurface(0, Level)->GetDesc(pDesc);
 }

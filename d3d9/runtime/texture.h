@@ -10,8 +10,8 @@ namespace d3d9rt {
 
 class Texture final : public BaseTextureImpl<IDirect3DTexture9> {
  public:
-  // `spec` has passed ValidateTextureRequest.
-  static HRESULT Create(Device* device, const TextureSpec& spec, Texture** out);
+  // `shape` has passed ValidateTextureRequest.
+  static HRESULT Create(Device* device, const TextureShape& shape, Texture** out);
 
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
     return QueryTexture(riid, IID_IDirect3DTexture9, ppvObject);
@@ -27,7 +27,7 @@ class Texture final : public BaseTextureImpl<IDirect3DTexture9> {
   Surface* LevelSurface(UINT level) const { return levels_[level]; }
 
  private:
-  Texture(Device* device, const TextureSpec& spec) : BaseTextureImpl(device, spec) {}
+  Texture(Device* device, const TextureShape& shape) : BaseTextureImpl(device, shape) {}
   ~Texture() override;
 
   std::vector<Surface*> levels_;
@@ -35,7 +35,7 @@ class Texture final : public BaseTextureImpl<IDirect3DTexture9> {
 
 class CubeTexture final : public BaseTextureImpl<IDirect3DCubeTexture9> {
  public:
-  static HRESULT Create(Device* device, const TextureSpec& spec, CubeTexture** out);
+  static HRESULT Create(Device* device, const TextureShape& shape, CubeTexture** out);
 
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
     return QueryTexture(riid, IID_IDirect3DCubeTexture9, ppvObject);
@@ -49,11 +49,11 @@ class CubeTexture final : public BaseTextureImpl<IDirect3DCubeTexture9> {
   HRESULT AddDirtyRect(D3DCUBEMAP_FACES FaceType, const RECT* pDirtyRect) override;
 
   Surface* LevelSurface(UINT face, UINT level) const {
-    return levels_[face * spec_.storedLevels + level];
+    return levels_[face * shape_.storedLevels + level];
   }
 
  private:
-  CubeTexture(Device* device, const TextureSpec& spec) : BaseTextureImpl(device, spec) {}
+  CubeTexture(Device* device, const TextureShape& shape) : BaseTextureImpl(device, shape) {}
   ~CubeTexture() override;
   // Null, with a debug message, for a face or level out of range.
   Surface* Find(const char* call, D3DCUBEMAP_FACES face, UINT level);
@@ -63,7 +63,7 @@ class CubeTexture final : public BaseTextureImpl<IDirect3DCubeTexture9> {
 
 // The surfaces of a texture being built, created in face-major order; on failure the caller
 // releases the half-built texture, which unretains what was made.
-HRESULT CreateTextureLevels(Device* device, TextureStore* container, const TextureSpec& spec,
+HRESULT CreateTextureLevels(Device* device, TextureStore* container, const TextureShape& shape,
                             std::vector<Surface*>* levels, std::vector<PixelPlane*>* planes);
 
 }  // namespace d3d9rt

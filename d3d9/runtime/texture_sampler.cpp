@@ -30,24 +30,24 @@ bool SettleFilter(DWORD filter, DWORD* out) {
 
 HRESULT PrepareSampler(TextureStore* store, IDirect3DBaseTexture9* texture, const DWORD* states,
                        const char* call, SamplerSetup* out) {
-  const TextureSpec& spec = store->Spec();
-  if (spec.type != D3DRTYPE_TEXTURE) {
+  const TextureShape& shape = store->Shape();
+  if (shape.type != D3DRTYPE_TEXTURE) {
     return DebugError(D3DERR_NOTAVAILABLE,
                       "%s: stage 0 holds a cube or volume texture; this rasteriser reads 2D "
                       "textures with two texture coordinates", call);
   }
-  const FormatLayout* layout = FindFormatLayout(spec.format);
+  const FormatLayout* layout = FindFormatLayout(shape.format);
   SamplerSetup& s = *out;
-  if (spec.format == D3DFMT_A8R8G8B8) {
+  if (shape.format == D3DFMT_A8R8G8B8) {
     s.kind = TexelKind::kArgb;
-  } else if (spec.format == D3DFMT_X8R8G8B8) {
+  } else if (shape.format == D3DFMT_X8R8G8B8) {
     s.kind = TexelKind::kXrgb;
   } else {
     s.kind = TexelKind::kCodec;
   }
   if (!layout || !s.codec.Init(*layout)) {
     return DebugError(D3DERR_NOTAVAILABLE, "%s: textures of format %#x can't be sampled by this "
-                                           "rasteriser", call, spec.format);
+                                           "rasteriser", call, shape.format);
   }
   s.texelBytes = layout->bytes;
 
@@ -79,7 +79,7 @@ HRESULT PrepareSampler(TextureStore* store, IDirect3DBaseTexture9* texture, cons
   // Levels the application can't see (automatic mipmaps) are sampled like the others, once
   // they are brought up to date with level 0.
   if (store->AutoGen() && store->SubLevelsStale()) store->GenerateSubLevels();
-  const int levels = static_cast<int>(std::min<UINT>(spec.storedLevels, kMaxSamplerLevels));
+  const int levels = static_cast<int>(std::min<UINT>(shape.storedLevels, kMaxSamplerLevels));
   for (int l = 0; l < levels; ++l) {
     PixelPlane& plane = store->Plane(0, static_cast<UINT>(l));
     s.levels[l] = {plane.Bits(), plane.RowPitch(), static_cast<int>(plane.Width()),

@@ -10,15 +10,15 @@
 
 namespace d3d9rt {
 
-TextureStore::TextureStore(Device* device, const TextureSpec& spec)
-    : textureDevice_(device), spec_(spec), dirty_(Faces(), Dirty{false, {}}) {
-  if (spec_.pool == D3DPOOL_DEFAULT) textureDevice_->CountDefaultPoolResource(+1);
+TextureStore::TextureStore(Device* device, const TextureShape& shape)
+    : textureDevice_(device), shape_(shape), dirty_(Faces(), Dirty{false, {}}) {
+  if (shape_.pool == D3DPOOL_DEFAULT) textureDevice_->CountDefaultPoolResource(+1);
   // A new texture counts as changed everywhere, so its first UpdateTexture copies it all.
   AddDirtyWhole();
 }
 
 TextureStore::~TextureStore() {
-  if (spec_.pool == D3DPOOL_DEFAULT) textureDevice_->CountDefaultPoolResource(-1);
+  if (shape_.pool == D3DPOOL_DEFAULT) textureDevice_->CountDefaultPoolResource(-1);
 }
 
 bool TextureStore::AnyLevelLocked() const {
@@ -34,14 +34,14 @@ bool TextureStore::DirtyArea(UINT face, Area* area) const {
 
 void TextureStore::AddDirty(UINT face, const Area& a, UINT level) {
   // Level-0 coordinates: a texel of level L covers 2^L texels of level 0 on each axis.
-  const bool volume = spec_.type == D3DRTYPE_VOLUMETEXTURE;
+  const bool volume = shape_.type == D3DRTYPE_VOLUMETEXTURE;
   const Area top = {
       a.left << level,
       a.top << level,
       volume ? a.front << level : 0,
-      std::min(a.right << level, spec_.width),
-      std::min(a.bottom << level, spec_.height),
-      volume ? std::min(a.back << level, spec_.depth) : 1,
+      std::min(a.right << level, shape_.width),
+      std::min(a.bottom << level, shape_.height),
+      volume ? std::min(a.back << level, shape_.depth) : 1,
   };
   Dirty& d = dirty_[face];
   if (!d.any) {
@@ -57,7 +57,7 @@ void TextureStore::AddDirty(UINT face, const Area& a, UINT level) {
 }
 
 void TextureStore::AddDirtyWhole() {
-  for (Dirty& d : dirty_) d = {true, {0, 0, 0, spec_.width, spec_.height, spec_.depth}};
+  for (Dirty& d : dirty_) d = {true, {0, 0, 0, shape_.width, shape_.height, shape_.depth}};
 }
 
 void TextureStore::ClearDirty() {
@@ -82,7 +82,7 @@ void TextureStore::GenerateSubLevels() {
   subLevelsStale_ = false;
   if (!AutoGen()) return;
   for (UINT face = 0; face < Faces(); ++face) {
-    for (UINT level = 1; level < spec_.storedLevels; ++level) {
+    for (UINT level = 1; level < shape_.storedLevels; ++level) {
       HalvePlane(Plane(face, level - 1), Plane(face, level), autoGenFilter_);
     }
   }
@@ -114,7 +114,7 @@ KindRules RulesFor(D3DRESOURCETYPE type) {
   }
 }
 
-HRESULT CheckCaps(const D3DCAPS9& caps, const char* call, const TextureSpec& s, UINT levels) {
+HRESULT CheckCaps(const D3DCAPS9& caps, const char* call, const TextureShape& s, UINT levels) {
   const KindRules rules = RulesFor(s.type);
   if (rules.kindCap && !(caps.TextureCaps & rules.kindCap)) {
     return DebugError(D3DERR_INVALIDCALL, "%s: the device has no such textures", call);
@@ -161,7 +161,7 @@ HRESULT CheckCaps(const D3DCAPS9& caps, const char* call, const TextureSpec& s, 
 
 }  // namespace
 
-HRESULT ValidateTextureRequest(Device* device, const char* call, TextureSpec* s) {
+HRESULT ValidateTextureRequest(Device* device, const char* call, TextureShape* s) {
   if (!s->width || !s->height || !s->depth) {
     return DebugError(D3DERR_INVALIDCALL, "%s: zero size", call);
   }

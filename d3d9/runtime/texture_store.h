@@ -13,7 +13,7 @@ namespace d3d9rt {
 class Device;
 
 // The parameters a texture was created with, after the runtime settled the level count.
-struct TextureSpec {
+struct TextureShape {
   D3DRESOURCETYPE type;
   UINT width;
   UINT height;
@@ -27,12 +27,12 @@ struct TextureSpec {
 
 class TextureStore {
  public:
-  const TextureSpec& Spec() const { return spec_; }
-  UINT Faces() const { return spec_.type == D3DRTYPE_CUBETEXTURE ? 6u : 1u; }
-  bool AutoGen() const { return spec_.usage & D3DUSAGE_AUTOGENMIPMAP; }
+  const TextureShape& Shape() const { return shape_; }
+  UINT Faces() const { return shape_.type == D3DRTYPE_CUBETEXTURE ? 6u : 1u; }
+  bool AutoGen() const { return shape_.usage & D3DUSAGE_AUTOGENMIPMAP; }
   Device* TextureDevice() const { return textureDevice_; }
 
-  PixelPlane& Plane(UINT face, UINT level) { return *planes_[face * spec_.storedLevels + level]; }
+  PixelPlane& Plane(UINT face, UINT level) { return *planes_[face * shape_.storedLevels + level]; }
   bool AnyLevelLocked() const;
 
   // The region changed since the last UpdateTexture from this texture, in level-0 coordinates.
@@ -56,12 +56,12 @@ class TextureStore {
   virtual ObjectLifetime& Lifetime() = 0;
 
  protected:
-  TextureStore(Device* device, const TextureSpec& spec);
+  TextureStore(Device* device, const TextureShape& shape);
   virtual ~TextureStore();
 
   Device* textureDevice_;
-  TextureSpec spec_;
-  std::vector<PixelPlane*> planes_;  // face-major, spec_.storedLevels per face
+  TextureShape shape_;
+  std::vector<PixelPlane*> planes_;  // face-major, shape_.storedLevels per face
   DWORD lod_ = 0;
 
  private:
@@ -78,7 +78,7 @@ class TextureStore {
 TextureStore* AsTextureStore(IDirect3DBaseTexture9* texture);
 
 // Creation checks shared by the three kinds: usage, pool, caps, size and level count. Fills
-// `spec` (levels settled) or returns D3DERR_INVALIDCALL with a debug message.
-HRESULT ValidateTextureRequest(Device* device, const char* call, TextureSpec* spec);
+// `shape` (levels settled) or returns D3DERR_INVALIDCALL with a debug message.
+HRESULT ValidateTextureRequest(Device* device, const char* call, TextureShape* shape);
 
 }  // namespace d3d9rt

@@ -10,8 +10,8 @@ namespace d3d9rt {
 
 class VolumeTexture final : public BaseTextureImpl<IDirect3DVolumeTexture9> {
  public:
-  // `spec` has passed ValidateTextureRequest.
-  static HRESULT Create(Device* device, const TextureSpec& spec, VolumeTexture** out);
+  // `shape` has passed ValidateTextureRequest.
+  static HRESULT Create(Device* device, const TextureShape& shape, VolumeTexture** out);
 
   HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
     return QueryTexture(riid, IID_IDirect3DVolumeTexture9, ppvObject);
@@ -26,7 +26,7 @@ class VolumeTexture final : public BaseTextureImpl<IDirect3DVolumeTexture9> {
   Volume* LevelVolume(UINT level) const { return levels_[level]; }
 
  private:
-  VolumeTexture(Device* device, const TextureSpec& spec) : BaseTextureImpl(device, spec) {}
+  VolumeTexture(Device* device, const TextureShape& shape) : BaseTextureImpl(device, shape) {}
   ~VolumeTexture() override;
 
   std::vector<Volume*> levels_;

@@ -282,7 +282,7 @@ TEST_F(RuntimeTest, AutomaticMipmapsRefilterHiddenLevels) {
                                              D3DPOOL_MANAGED);
   auto* plain = dynamic_cast<d3d9rt::Texture*>(l8.Get());
   ASSERT_NE(plain, nullptr);
-  EXPECT_EQ(plain->Spec().storedLevels, 1u);
+  EXPECT_EQ(plain->Shape().storedLevels, 1u);
 }
 
 }  // namespace
