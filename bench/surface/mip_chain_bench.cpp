@@ -62,7 +62,7 @@ void MipChainBox(benchmark::State& state) {
 }
 
 // The engine's own share: the same chain of box halvings between buffers in memory, without
-// the locks (the software runtime copies a level for every read-only lock).
+// the locks.
 void MipChainBoxInMemory(benchmark::State& state) {
   std::vector<std::vector<uint8_t>> levels;
   for (UINT size = kSize; size >= 1; size /= 2) levels.emplace_back(size_t(size) * size * 4, 0);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "d3d9/runtime/runtime_state.h"
+
 namespace d3d9rt {
 namespace {
 
@@ -44,7 +46,9 @@ BYTE* PixelPlane::Lock(const Area& area, DWORD flags) {
   lockFlags_ = flags;
   if (flags & D3DLOCK_DISCARD) std::memset(bits_.get(), kDiscardPattern, Size());
   BYTE* first = At(area.left, area.top, area.front);
-  if (!(flags & D3DLOCK_READONLY)) return first;
+  // Like real runtimes, a read-only lock hands out the stored pixels; only the test guard
+  // pays for a copy.
+  if (!(flags & D3DLOCK_READONLY) || !ReadOnlyLockGuardOn()) return first;
 
   // The copy keeps the plane's pitches, so the caller addresses it exactly like the plane.
   const UINT lastRow = (area.bottom - 1) / UnitHeight(*layout_) * UnitHeight(*layout_);
@@ -56,14 +60,21 @@ BYTE* PixelPlane::Lock(const Area& area, DWORD flags) {
     return first;
   }
   std::memcpy(readCopy_.get(), first, span);
+  readSource_ = first;
+  readSpan_ = span;
   return readCopy_.get();
 }
 
 bool PixelPlane::Unlock() {
   if (!locked_) return false;
+  if (readCopy_ && std::memcmp(readCopy_.get(), readSource_, readSpan_) != 0) {
+    NoteReadOnlyLockWrite();
+  }
   locked_ = false;
   lockFlags_ = 0;
   readCopy_.reset();
+  readSource_ = nullptr;
+  readSpan_ = 0;
   return true;
 }
 

@@ -1,5 +1,5 @@
 // The memory of one surface or one volume level, laid out as Direct3D 9 lays it out, and its
-// lock state: the area rules, READONLY copies and DISCARD.
+// lock state: the area rules, the READONLY guard's copies and DISCARD.
 #pragma once
 
 #include <cstddef>
@@ -58,8 +58,9 @@ class PixelPlane {
 
   bool Locked() const { return locked_; }
   DWORD LockFlags() const { return lockFlags_; }
-  // Locks `area` (already validated): returns the address of its first pixel. D3DLOCK_READONLY
-  // hands out a copy of the area, so writes through it never reach the plane;
+  // Locks `area` (already validated): returns the address of its first pixel. With the
+  // read-only lock guard on, D3DLOCK_READONLY hands out a copy of the area, so writes through
+  // it never reach the plane (Unlock counts a copy that was written to);
   // D3DLOCK_DISCARD fills the whole plane with a pattern first (its contents are undefined).
   BYTE* Lock(const Area& area, DWORD flags);
   // Ends the lock; returns false when nothing was locked.
@@ -78,7 +79,9 @@ class PixelPlane {
 
   bool locked_ = false;
   DWORD lockFlags_ = 0;
-  std::unique_ptr<BYTE[]> readCopy_;
+  std::unique_ptr<BYTE[]> readCopy_;  // the guard's copy, or null
+  const BYTE* readSource_ = nullptr;   // what the copy was taken from
+  size_t readSpan_ = 0;
 };
 
 // Copies the units of `srcArea` of `src` to `dst` at (dx, dy, dz). Same format; both areas

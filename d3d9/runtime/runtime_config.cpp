@@ -46,6 +46,9 @@ Config& TheConfig() {
 
 std::atomic<long> g_liveObjects{0};
 std::atomic<long> g_liveReferences{0};
+// Read on every lock, so kept apart from the mutex.
+std::atomic<bool> g_readOnlyLockGuard{false};
+std::atomic<unsigned> g_readOnlyLockWrites{0};
 
 unsigned CallIndex(Call call) { return static_cast<unsigned>(std::countr_zero(static_cast<uint32_t>(call))); }
 
@@ -64,6 +67,8 @@ void Reset() {
     c.locks.clear();
     c.lockCount = 0;
   }
+  g_readOnlyLockGuard = false;
+  g_readOnlyLockWrites = 0;
   ResetDebugLog();
 }
 
@@ -151,6 +156,9 @@ std::vector<LockRecord> LockLog() {
   return ordered;
 }
 
+void SetReadOnlyLockGuard(bool on) { g_readOnlyLockGuard = on; }
+unsigned ReadOnlyLockWriteCount() { return g_readOnlyLockWrites.load(); }
+
 long LiveObjectCount() { return g_liveObjects.load(); }
 long LiveReferenceCount() { return g_liveReferences.load(); }
 
@@ -216,6 +224,9 @@ void RecordLock(const LockRecord& record) {
   }
   ++c.lockCount;
 }
+
+bool ReadOnlyLockGuardOn() { return g_readOnlyLockGuard.load(std::memory_order_relaxed); }
+void NoteReadOnlyLockWrite() { ++g_readOnlyLockWrites; }
 
 void NoteObjectCreated() { ++g_liveObjects; }
 void NoteObjectDestroyed() { --g_liveObjects; }

@@ -95,6 +95,14 @@ std::vector<LockRecord> LockLog();
 long LiveObjectCount();
 long LiveReferenceCount();
 
+// Read-only locks hand out the stored pixels, as real runtimes do. With the guard on, a
+// D3DLOCK_READONLY lock hands out a copy of the area instead, so a write through it never
+// reaches the resource, and Unlock compares the copy with the stored pixels: a copy that was
+// written to is counted. Off after Reset.
+void SetReadOnlyLockGuard(bool on);
+// The read-only locks since Reset whose memory was written to while the guard was on.
+unsigned ReadOnlyLockWriteCount();
+
 // Debug output: whether "DebugSetMute" has muted it, how often "DebugSetMute" was called, and
 // how many error messages the runtime produced (muted or not).
 bool IsDebugMuted();

@@ -13,6 +13,8 @@ D3DDISPLAYMODE CurrentDisplayMode();
 DeviceState CurrentDeviceState();
 
 void RecordLock(const LockRecord& record);
+bool ReadOnlyLockGuardOn();
+void NoteReadOnlyLockWrite();
 
 void NoteObjectCreated();
 void NoteObjectDestroyed();

@@ -208,7 +208,24 @@ TEST_F(RuntimeTest, DoubleLocksFailAndLevelsLockApart) {
   EXPECT_EQ(t->LockRect(0, nullptr, nullptr, 0), D3DERR_INVALIDCALL);
 }
 
-TEST_F(RuntimeTest, ReadOnlyLocksNeverWriteBack) {
+TEST_F(RuntimeTest, ReadOnlyLocksHandOutTheStoredPixels) {
+  ComPtr<IDirect3DTexture9> t = MakeTexture(4, 4, 1, 0, D3DFMT_L8, D3DPOOL_SYSTEMMEM);
+  D3DLOCKED_RECT written;
+  ASSERT_EQ(t->LockRect(0, &written, nullptr, 0), D3D_OK);
+  ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+  const RECT part = {1, 1, 3, 3};
+  for (const DWORD flags : {DWORD{D3DLOCK_READONLY}, DWORD{D3DLOCK_READONLY | D3DLOCK_NOSYSLOCK}}) {
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(t->LockRect(0, &r, &part, flags), D3D_OK);
+    EXPECT_EQ(r.pBits, static_cast<BYTE*>(written.pBits) + written.Pitch + 1) << "flags " << flags;
+    EXPECT_EQ(r.Pitch, written.Pitch);
+    ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+  }
+  EXPECT_EQ(d3d9rt::ReadOnlyLockWriteCount(), 0u);
+}
+
+TEST_F(RuntimeTest, TheReadOnlyGuardKeepsWritesFromLandingAndCountsThem) {
+  d3d9rt::SetReadOnlyLockGuard(true);
   ComPtr<IDirect3DTexture9> t = MakeTexture(4, 4, 1, 0, D3DFMT_L8, D3DPOOL_SYSTEMMEM);
   D3DLOCKED_RECT r;
   ASSERT_EQ(t->LockRect(0, &r, nullptr, 0), D3D_OK);
@@ -220,12 +237,28 @@ TEST_F(RuntimeTest, ReadOnlyLocksNeverWriteBack) {
   const BYTE* row1 = static_cast<const BYTE*>(r.pBits);
   EXPECT_EQ(row1[0], 0x22);
   EXPECT_EQ(row1[r.Pitch + 1], 0x33);
+  ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+  EXPECT_EQ(d3d9rt::ReadOnlyLockWriteCount(), 0u) << "reading is not writing";
+
+  ASSERT_EQ(t->LockRect(0, &r, &part, D3DLOCK_READONLY), D3D_OK);
   std::memset(static_cast<BYTE*>(r.pBits), 0xee, 2);  // a careless caller
   ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+  EXPECT_EQ(d3d9rt::ReadOnlyLockWriteCount(), 1u);
 
   ASSERT_EQ(t->LockRect(0, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
   EXPECT_EQ(static_cast<const BYTE*>(r.pBits)[r.Pitch + 1], 0x22);
   ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+
+  // Reset turns the guard off: the same careless write now lands, as on a real runtime.
+  d3d9rt::Reset();
+  EXPECT_EQ(d3d9rt::ReadOnlyLockWriteCount(), 0u);
+  ASSERT_EQ(t->LockRect(0, &r, &part, D3DLOCK_READONLY), D3D_OK);
+  std::memset(static_cast<BYTE*>(r.pBits), 0xee, 2);
+  ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+  ASSERT_EQ(t->LockRect(0, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const BYTE*>(r.pBits)[r.Pitch + 1], 0xee);
+  ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+  EXPECT_EQ(d3d9rt::ReadOnlyLockWriteCount(), 0u);
 }
 
 TEST_F(RuntimeTest, LockFlags) {

@@ -79,10 +79,14 @@ CallCounts CallCounts::Since(const CallCounts& before) const {
 
 void LockTest::SetUp() {
   RuntimeTest::SetUp();
+  // Read-only locks get copies, so what a test or the library writes through one never lands.
+  d3d9rt::SetReadOnlyLockGuard(true);
   win32::SetDebugOutputHook(&CaptureDebugOutput, &debugLines_);
 }
 
 void LockTest::TearDown() {
+  EXPECT_EQ(d3d9rt::ReadOnlyLockWriteCount(), readOnlyWritesByTheTest_)
+      << "something wrote through a read-only lock";
   win32::SetDebugOutputHook(nullptr, nullptr);
   RuntimeTest::TearDown();
 }

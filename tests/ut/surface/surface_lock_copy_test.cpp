@@ -263,6 +263,7 @@ TEST_F(DefaultPoolLock, AReadOnlyCopyIsNotWrittenBack) {
   SurfaceLock lock;
   ASSERT_EQ(lock.Lock(&desc, surface_.Get(), nullptr, &rect, 0, SURFACE_LOCK_READONLY), S_OK);
   EXPECT_EQ(LocksSince(firstLock_).back().flags, D3DLOCK_NOSYSLOCK | D3DLOCK_READONLY);
+  readOnlyWritesByTheTest_ = 1;
   for (UINT y = 0; y < 8; ++y) {
     std::memset(static_cast<BYTE*>(desc.bits) + y * desc.rowPitch, 0, 32);
   }
@@ -282,6 +283,7 @@ TEST_F(LockTest, AReadOnlyCopyOfALockableSurfaceIsNotWrittenBackEither) {
   ASSERT_EQ(lock.Lock(&desc, surface.Get(), nullptr, nullptr, 0,
                       SURFACE_LOCK_READONLY | SURFACE_LOCK_VIA_COPY),
             S_OK);
+  readOnlyWritesByTheTest_ = 1;
   std::memset(desc.bits, 0, desc.rowPitch);
   const CallCounts before = CallCounts::Now();
   const size_t locksBeforeUnlock = d3d9rt::LockLog().size();
