@@ -34,6 +34,6 @@ const PixelRowKernels* FindPixelRowKernels(D3DFORMAT format);
 // Switch for tests and for comparing paths: with false, FindPixelRowKernels finds nothing, so
 // codecs created afterwards run the generic loops only. Setting the environment variable
 // UT_PIXEL_GENERIC (to anything) starts the process with the kernels disabled; UT_PIXEL_DISABLE
-// leaves out the families it names ("avx2", "sse2").
+// leaves out the families it names ("avx512", "avx2", "sse2").
 void SetPixelRowKernelsEnabled(bool enabled);
 bool PixelRowKernelsEnabled();

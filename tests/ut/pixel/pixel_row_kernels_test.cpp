@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <cstdio>
+#include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -58,17 +59,38 @@ TEST(PixelRowKernels, PresentForTheCommonFormats) {
 TEST(PixelRowKernels, FamiliesInOrderOfPreference) {
   std::vector<std::string> names;
   for (const PixelRowKernelFamily& family : PixelRowKernelFamilies()) names.push_back(family.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"avx2", "sse2"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"avx512", "avx2", "sse2"}));
 }
 
+// Channel values where a quantiser can go wrong: NaN of either sign, infinities, signed zeros,
+// the smallest values, just above 1 and just below 0, sums beyond the int range, and the ties:
+// values whose c x 255 + 0.5 lands on or next to an integer, including the neighbours of
+// (k + 0.5) / 255 and the values whose sum rounds up to 1.0.
 float SpecialValue(std::mt19937& random) {
   static const float kValues[] = {
       0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 127.5f / 255.0f, 128.5f / 255.0f, 254.5f / 255.0f,
       1.0f / 510.0f, 1.0001f, 2.0f, -0.001f, 1e10f, -1e10f, 3e9f, -3e9f,
       std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-      std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::denorm_min(),
-      std::numeric_limits<float>::max()};
-  return kValues[random() % std::size(kValues)];
+      std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
+      std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
+      std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+      std::numeric_limits<float>::min(), std::nextafter(1.0f, 2.0f), std::nextafter(1.0f, 0.0f),
+      std::nextafter(0.0f, -1.0f), std::nextafter(-0.5f / 255.0f, 0.0f), -0.5f / 255.0f,
+      std::nextafter(0.5f / 255.0f, 0.0f), 0.5f / 255.0f,
+      // Sums at 2^31 and around it (c x 255 + 0.5 no longer converts to an int).
+      8421504.0f, 8421505.0f, 8421503.0f, -8421504.0f, -8421505.0f};
+  const size_t which = random() % (std::size(kValues) + 8);
+  if (which < std::size(kValues)) return kValues[which];
+  // A tie of a random code, or one of its nearest neighbours.
+  const float tie = (static_cast<float>(random() % 256) + 0.5f) / 255.0f;
+  switch (which - std::size(kValues)) {
+    case 0: return std::nextafter(tie, 2.0f);
+    case 1: return std::nextafter(tie, -1.0f);
+    case 2: return std::nextafter(std::nextafter(tie, 2.0f), 2.0f);
+    case 3: return -tie;
+    case 4: return static_cast<float>(random() % 256) / 255.0f;
+    default: return tie;
+  }
 }
 
 TEST(PixelRowKernels, DecodeMatchesTheGenericLoop) {
@@ -198,6 +220,91 @@ TEST(PixelRowKernels, EveryFamilyMatchesTheGenericLoop) {
     }
   }
   EXPECT_GE(families, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Every family against the generic codec over rows that start anywhere a UtColor may (every
+// 4-byte offset within a cache line) and packed rows at every byte offset, for every width up to
+// two full groups of the widest family: the kernels take pixels one group at a time before and
+// after their aligned loop, and must neither miss one nor touch a byte outside the row.
+TEST(PixelRowKernels, EveryFamilyMatchesAtEveryAlignmentAndWidth) {
+  std::mt19937 random(17);
+  constexpr float kGuard = -9.0f;
+  constexpr uint8_t kGuardByte = 0xCD;
+  for (const PixelRowKernelFamily& family : PixelRowKernelFamilies()) {
+    if (!family.available()) continue;
+    for (const PixelRowKernels& kernels : family.kernels()) {
+      const size_t bytesPerPixel = kernels.format == D3DFMT_L8 ? 1 : 4;
+      for (UINT width = 0; width <= 40; ++width) {
+        for (size_t floatOffset = 0; floatOffset < 16; ++floatOffset) {
+          const size_t byteOffset = floatOffset % 4;
+          // Decoding into a row of colours that starts floatOffset floats into a line.
+          std::vector<uint8_t> packed(byteOffset + width * bytesPerPixel + 1);
+          for (uint8_t& b : packed) b = static_cast<uint8_t>(random());
+          std::vector<UtColor> want(width);
+          if (width > 0) {
+            KernelSwitch generic;
+            std::unique_ptr<PixelCodec> reference = generic.Create(
+                MakeBlock(packed.data() + byteOffset, kernels.format,
+                          static_cast<UINT>(width * bytesPerPixel), width),
+                false);
+            ASSERT_NE(reference, nullptr);
+            reference->DecodeRow(0, 0, want.data());
+          }
+          alignas(64) float floats[16 + 4 * 41 + 4];
+          std::fill(std::begin(floats), std::end(floats), kGuard);
+          UtColor* const out = reinterpret_cast<UtColor*>(floats + floatOffset);
+          kernels.decode(packed.data() + byteOffset, out, width);
+          for (UINT x = 0; x < width; ++x) {
+            ASSERT_TRUE(SameBits(out[x], want[x]))
+                << family.name << " decode of format " << kernels.format << " width " << width
+                << " row offset " << 4 * floatOffset << " pixel " << x << ": "
+                << ColorText(out[x]) << " vs " << ColorText(want[x]);
+          }
+          for (size_t f = 0; f < std::size(floats); ++f) {
+            if (f >= floatOffset && f < floatOffset + 4 * width) continue;
+            ASSERT_EQ(floats[f], kGuard) << family.name << " decode of format " << kernels.format
+                                         << " width " << width << " row offset "
+                                         << 4 * floatOffset << " wrote float " << f;
+          }
+          // Encoding from that row into packed bytes at byteOffset.
+          const std::vector<UtColor> colors = RandomColors(random, width);
+          std::vector<uint8_t> wantBytes(width * bytesPerPixel + 1, kGuardByte);
+          if (width > 0) {
+            KernelSwitch generic;
+            std::unique_ptr<PixelCodec> reference = generic.Create(
+                MakeBlock(wantBytes.data(), kernels.format,
+                          static_cast<UINT>(width * bytesPerPixel), width),
+                false);
+            std::vector<UtColor> in = colors;
+            reference->EncodeRow(0, 0, in.data());
+          }
+          std::fill(std::begin(floats), std::end(floats), kGuard);
+          UtColor* const in = reinterpret_cast<UtColor*>(floats + floatOffset);
+          for (UINT x = 0; x < width; ++x) in[x] = colors[x];
+          if (kernels.format == D3DFMT_L8) ReplaceRedByLuminance(in, width);
+          std::vector<uint8_t> gotBytes(byteOffset + width * bytesPerPixel + 8, kGuardByte);
+          kernels.encode(in, gotBytes.data() + byteOffset, width);
+          for (UINT x = 0; x < width; ++x) {
+            ASSERT_EQ(HexBytes(&gotBytes[byteOffset + x * bytesPerPixel], bytesPerPixel),
+                      HexBytes(&wantBytes[x * bytesPerPixel], bytesPerPixel))
+                << family.name << " encode of format " << kernels.format << " width " << width
+                << " row offset " << 4 * floatOffset << " pixel " << x << " colour "
+                << ColorText(colors[x]);
+          }
+          for (size_t b = 0; b < gotBytes.size(); ++b) {
+            if (b >= byteOffset && b < byteOffset + width * bytesPerPixel) continue;
+            ASSERT_EQ(gotBytes[b], kGuardByte)
+                << family.name << " encode of format " << kernels.format << " width " << width
+                << " wrote byte " << b;
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
