@@ -16,12 +16,14 @@ bool EdgeOk(UINT value, UINT unit, UINT limit) { return value % unit == 0 || val
 
 }  // namespace
 
-HRESULT PixelPlane::Allocate(const FormatLayout& layout, UINT width, UINT height, UINT depth) {
+HRESULT PixelPlane::Allocate(const FormatLayout& layout, UINT width, UINT height, UINT depth,
+                             Contents contents) {
   LevelFootprint footprint;
   if (!ComputeFootprint(layout, width, height, &footprint)) return E_OUTOFMEMORY;
   const uint64_t size = static_cast<uint64_t>(footprint.slicePitch) * depth;
   if (size > kMaxPlaneBytes) return E_OUTOFMEMORY;
-  std::unique_ptr<BYTE[]> bits(new (std::nothrow) BYTE[static_cast<size_t>(size)]());
+  PlaneMemory bits = contents == Contents::kZeroed ? PlaneMemory::Zeroed(static_cast<size_t>(size))
+                                                   : PlaneMemory::Undefined(static_cast<size_t>(size));
   if (!bits) return E_OUTOFMEMORY;
   layout_ = &layout;
   width_ = width;

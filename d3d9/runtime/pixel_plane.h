@@ -7,6 +7,7 @@
 
 #include "d3d9/d3d9_types.h"
 #include "d3d9/runtime/format_layout.h"
+#include "d3d9/runtime/plane_memory.h"
 
 namespace d3d9rt {
 
@@ -25,9 +26,13 @@ class PixelPlane {
   PixelPlane(const PixelPlane&) = delete;
   PixelPlane& operator=(const PixelPlane&) = delete;
 
+  // What a new plane holds. Direct3D leaves the contents of a new texture undefined, so a
+  // level may get memory that another level held before; other surfaces start zeroed.
+  enum class Contents { kZeroed, kUndefined };
+
   // E_OUTOFMEMORY when the memory can't be had (or the size does not fit the pitches).
-  // The memory starts zeroed.
-  HRESULT Allocate(const FormatLayout& layout, UINT width, UINT height, UINT depth);
+  HRESULT Allocate(const FormatLayout& layout, UINT width, UINT height, UINT depth,
+                   Contents contents);
 
   const FormatLayout& Layout() const { return *layout_; }
   D3DFORMAT Format() const { return layout_->format; }
@@ -75,7 +80,7 @@ class PixelPlane {
   UINT height_ = 0;
   UINT depth_ = 0;
   LevelFootprint footprint_ = {};
-  std::unique_ptr<BYTE[]> bits_;
+  PlaneMemory bits_;
 
   bool locked_ = false;
   DWORD lockFlags_ = 0;

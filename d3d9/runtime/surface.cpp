@@ -39,7 +39,8 @@ HRESULT Surface::CreateStandalone(Device* device, const SurfaceSpec& shape, bool
   Surface* surface = new (std::nothrow) Surface(device, shape, nullptr, 0, 0, implicit);
   if (!surface) return E_OUTOFMEMORY;
   if (implicit) surface->Retain();
-  const HRESULT hr = surface->plane_.Allocate(*layout, shape.width, shape.height, 1);
+  const HRESULT hr = surface->plane_.Allocate(*layout, shape.width, shape.height, 1,
+                                                PixelPlane::Contents::kZeroed);
   if (FAILED(hr)) {
     if (implicit) {
       surface->Unretain();
@@ -59,7 +60,8 @@ HRESULT Surface::CreateLevel(Device* device, TextureStore* container, UINT face,
   Surface* surface = new (std::nothrow) Surface(device, shape, container, face, level, false);
   if (!surface) return E_OUTOFMEMORY;
   surface->Retain();
-  const HRESULT hr = surface->plane_.Allocate(*layout, shape.width, shape.height, 1);
+  const HRESULT hr = surface->plane_.Allocate(*layout, shape.width, shape.height, 1,
+                                                PixelPlane::Contents::kUndefined);
   if (FAILED(hr)) {
     surface->Unretain();
     return hr;

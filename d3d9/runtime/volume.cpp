@@ -20,7 +20,8 @@ HRESULT Volume::Create(Device* device, TextureStore* container, UINT level,
   Volume* volume = new (std::nothrow) Volume(device, container, level, desc);
   if (!volume) return E_OUTOFMEMORY;
   volume->Retain();
-  const HRESULT hr = volume->plane_.Allocate(*layout, desc.Width, desc.Height, desc.Depth);
+  const HRESULT hr = volume->plane_.Allocate(*layout, desc.Width, desc.Height, desc.Depth,
+                                               PixelPlane::Contents::kUndefined);
   if (FAILED(hr)) {
     volume->Unretain();
     return hr;

@@ -21,6 +21,14 @@ void Fill(IDirect3DSurface9* surface, BYTE seed, UINT rows, UINT rowBytes) {
   ASSERT_EQ(surface->UnlockRect(), D3D_OK);
 }
 
+// Zeroes the rows of a lockable surface: a new texture's contents are undefined.
+void Zero(IDirect3DSurface9* surface, UINT rows, UINT rowBytes) {
+  D3DLOCKED_RECT r;
+  ASSERT_EQ(surface->LockRect(&r, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < rows; ++y) std::memset(static_cast<BYTE*>(r.pBits) + y * r.Pitch, 0, rowBytes);
+  ASSERT_EQ(surface->UnlockRect(), D3D_OK);
+}
+
 // The stored rows of a lockable surface.
 std::vector<std::vector<BYTE>> Read(IDirect3DSurface9* surface, UINT rows, UINT rowBytes) {
   std::vector<std::vector<BYTE>> out;
@@ -42,6 +50,7 @@ TEST_F(RuntimeTest, UpdateSurfaceCopiesTheRectangleToThePoint) {
       MakeTexture(8, 8, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
   ComPtr<IDirect3DSurface9> s = Level(src.Get(), 0), d = Level(dst.Get(), 0);
   Fill(s.Get(), 7, 8, 32);
+  Zero(d.Get(), 8, 32);
   const RECT rect = {2, 1, 6, 5};
   const POINT at = {1, 2};
   ASSERT_EQ(device_->UpdateSurface(s.Get(), &rect, d.Get(), &at), D3D_OK);
@@ -66,6 +75,7 @@ TEST_F(RuntimeTest, UpdateSurfaceMovesWholeBlocks) {
                                               D3DPOOL_DEFAULT);
   ComPtr<IDirect3DSurface9> s = Level(src.Get(), 0), d = Level(dst.Get(), 0);
   Fill(s.Get(), 1, 4, 32);  // four block rows of four 8-byte blocks
+  Zero(d.Get(), 2, 32);
   const RECT rect = {4, 4, 12, 8};  // blocks 1 and 2 of block row 1
   const POINT at = {8, 4};          // to blocks 2 and 3 of block row 1
   ASSERT_EQ(device_->UpdateSurface(s.Get(), &rect, d.Get(), &at), D3D_OK);
@@ -162,7 +172,8 @@ TEST_F(RuntimeTest, UpdateTextureCopiesOnlyWhatChanged) {
   ComPtr<IDirect3DTexture9> dst = MakeTexture(16, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_L8,
                                               D3DPOOL_DEFAULT);
   ComPtr<IDirect3DSurface9> s = Level(src.Get(), 0), d = Level(dst.Get(), 0);
-  ASSERT_EQ(device_->UpdateTexture(src.Get(), dst.Get()), D3D_OK);  // new: all dirty, all zero
+  Zero(s.Get(), 16, 16);
+  ASSERT_EQ(device_->UpdateTexture(src.Get(), dst.Get()), D3D_OK);  // all dirty: all zero
 
   auto paint = [&](const RECT& rect, BYTE value, DWORD flags) {
     D3DLOCKED_RECT r;
