@@ -11,10 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <string>
 #include <vector>
 
+#include "bench/common/bench_ratios.h"
 #include "d3d9/runtime/runtime_config.h"
 #include "demo/slate_app.h"
 
@@ -130,45 +129,17 @@ BENCHMARK(MemcpyBackBuffer)->Unit(benchmark::kMicrosecond)->MinTime(0.3)->Repeti
 BENCHMARK(DrawFrameTexturedWithoutPresent)->Unit(benchmark::kMicrosecond)->MinTime(0.3)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(MessageLoopPass)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
-// Prints the results as usual and remembers each benchmark's median time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-      if (!median && !single) continue;
-      realTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
-      cpuTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  std::map<std::string, double> realTimes;
-  std::map<std::string, double> cpuTimes;
-};
+REGISTER_BENCH_RATIO("DrawFrame without Present against memcpy of the 640 x 480 back buffer",
+                     DrawFrameWithoutPresent, MemcpyBackBuffer, 10);
+REGISTER_BENCH_RATIO("the same with a 256 x 256 texture, linear filtering", DrawFrameTexturedWithoutPresent,
+                     MemcpyBackBuffer, 0);
 
-void PrintRatios(const char* what, const std::map<std::string, double>& times) {
-  const auto frame = times.find("DrawFrameWithoutPresent");
-  const auto textured = times.find("DrawFrameTexturedWithoutPresent");
-  const auto copy = times.find("MemcpyBackBuffer");
-  if (copy == times.end() || copy->second <= 0) return;
-  if (frame != times.end()) {
-    std::printf("DrawFrame without Present / memcpy of the back buffer, median %s time: %.2f "
-                "(goal: at most 10)\n", what, frame->second / copy->second);
-  }
-  if (textured != times.end()) {
-    std::printf("The same with a 256 x 256 texture, linear filtering, median %s time: %.2f\n",
-                what, textured->second / copy->second);
-  }
-}
-
-void PrintFrameRate(const std::map<std::string, double>& times) {
-  const auto pass = times.find("MessageLoopPass");
-  if (pass != times.end() && pass->second > 0) {
+void PrintFrameRate() {
+  const BenchTime* pass = MeasuredBenchTime("MessageLoopPass");
+  if (pass && pass->real > 0) {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
     std::printf("Message loop passes with Present (SDL video driver %s): %.0f frames per second\n",
-                driver ? driver : "default", 1e6 / pass->second);
+                driver ? driver : "default", 1.0 / pass->real);
   }
 }
 
@@ -177,16 +148,7 @@ void PrintFrameRate(const std::map<std::string, double>& times) {
 int main(int argc, char** argv) {
   // A window of its own needs some video driver; offscreen unless told otherwise.
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  std::vector<char*> args(argv, argv + argc);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave);
-  int count = int(args.size());
-  benchmark::Initialize(&count, args.data());
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios("real", reporter.realTimes);
-  PrintRatios("CPU", reporter.cpuTimes);
-  PrintFrameRate(reporter.realTimes);
-  benchmark::Shutdown();
-  return 0;
+  const int result = RunBenchmarksWithRatios(argc, argv);
+  PrintFrameRate();
+  return result;
 }

@@ -5,17 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <csetjmp>
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "bench/common/bench_ratios.h"
+#include "bench/common/photo_jpeg.h"
 #include "ut/image/decoded_image.h"
 #include "ut/math/mmx_test.h"
 
@@ -31,45 +28,8 @@ struct ErrorJump {
 [[noreturn]] void JumpOut(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1); }
 void Silent(j_common_ptr) {}
 
-// A photo-like picture: smooth colour ramps with a little noise, 4:2:0, quality 90.
 const std::vector<uint8_t>& TestFile() {
-  static const std::vector<uint8_t> file = [] {
-    std::vector<uint8_t> rgb(size_t(kSize) * kSize * 3);
-    uint32_t noise = 1;
-    for (int y = 0; y < kSize; ++y) {
-      for (int x = 0; x < kSize; ++x) {
-        noise = noise * 1103515245u + 12345u;
-        uint8_t* p = &rgb[(size_t(y) * kSize + x) * 3];
-        const int n = int(noise >> 28) - 8;
-        p[0] = uint8_t(std::clamp(x / 8 + n, 0, 255));
-        p[1] = uint8_t(std::clamp(y / 8 + n, 0, 255));
-        p[2] = uint8_t(std::clamp((x + y) / 16 + n, 0, 255));
-      }
-    }
-    ErrorJump errors;
-    jpeg_compress_struct cinfo = {};
-    cinfo.err = jpeg_std_error(&errors.pub);
-    unsigned char* buffer = nullptr;
-    unsigned long bytes = 0;
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &buffer, &bytes);
-    cinfo.image_width = kSize;
-    cinfo.image_height = kSize;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-      JSAMPROW row = &rgb[size_t(cinfo.next_scanline) * kSize * 3];
-      jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> result(buffer, buffer + bytes);
-    std::free(buffer);
-    return result;
-  }();
+  static const std::vector<uint8_t> file = MakePhotoLikeJpeg(kSize, kSize);
   return file;
 }
 
@@ -124,41 +84,7 @@ void BareLibjpegToRgb(benchmark::State& state) {
 BENCHMARK(LoadJpeg)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(BareLibjpegToRgb)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(9)->ReportAggregatesOnly(true);
 
-// Prints the results as usual and remembers each benchmark's median times per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred) continue;
-      realTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
-      cpuTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  std::map<std::string, double> realTimes;
-  std::map<std::string, double> cpuTimes;
-};
-
-void PrintRatio(const char* what, const std::map<std::string, double>& times) {
-  const auto load = times.find("LoadJpeg");
-  const auto bare = times.find("BareLibjpegToRgb");
-  if (load == times.end() || bare == times.end() || bare->second <= 0) return;
-  std::printf("Load / bare libjpeg, median %s time: %.3f (goal: at most 1.05)\n", what, load->second / bare->second);
-}
+REGISTER_BENCH_RATIO("DecodedImage::Load of a 2048 x 2048 JPEG against the bare libjpeg decode to RGB rows",
+                     LoadJpeg, BareLibjpegToRgb, 1.05);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  // Interleaving by default: each repetition of one runs between repetitions of the other.
-  std::vector<char*> args(argv, argv + argc);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave);
-  int count = int(args.size());
-  benchmark::Initialize(&count, args.data());
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatio("real", reporter.realTimes);
-  PrintRatio("CPU", reporter.cpuTimes);
-  benchmark::Shutdown();
-  return 0;
-}

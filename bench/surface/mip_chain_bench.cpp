@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/surface/bench_ratios.h"
+#include "bench/common/bench_ratios.h"
 #include "ut/surface/pixel_converter.h"
 #include "d3d9/d3d9.h"
 #include "ut_surface.h"

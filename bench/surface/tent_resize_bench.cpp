@@ -9,7 +9,7 @@
 
 #include <stb/stb_image_resize.h>
 
-#include "bench/surface/bench_ratios.h"
+#include "bench/common/bench_ratios.h"
 #include "ut/surface/pixel_converter.h"
 #include "ut_surface.h"
 

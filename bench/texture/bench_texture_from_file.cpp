@@ -8,17 +8,14 @@
 #include <benchmark/benchmark.h>
 
 #include <csetjmp>
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "bench/common/bench_ratios.h"
+#include "bench/common/photo_jpeg.h"
 #include "ut.h"
 #include "win32/com_ptr.h"
 #include "ut/math/mmx_test.h"
@@ -39,49 +36,9 @@ struct ErrorJump {
 [[noreturn]] void JumpOut(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1); }
 void Silent(j_common_ptr) {}
 
-// A photo-like picture: smooth colour ramps with a little noise, 4:2:0, quality 90.
-std::vector<uint8_t> MakeFile(FileSize size) {
-    const int width = size.width, height = size.height;
-    std::vector<uint8_t> rgb(size_t(width) * height * 3);
-    uint32_t noise = 1;
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        noise = noise * 1103515245u + 12345u;
-        uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
-        const int n = int(noise >> 28) - 8;
-        p[0] = uint8_t(std::clamp(x / 8 + n, 0, 255));
-        p[1] = uint8_t(std::clamp(y / 8 + n, 0, 255));
-        p[2] = uint8_t(std::clamp((x + y) / 16 + n, 0, 255));
-      }
-    }
-    ErrorJump errors;
-    jpeg_compress_struct cinfo = {};
-    cinfo.err = jpeg_std_error(&errors.pub);
-    unsigned char* buffer = nullptr;
-    unsigned long bytes = 0;
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &buffer, &bytes);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-      JSAMPROW row = &rgb[size_t(cinfo.next_scanline) * width * 3];
-      jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> result(buffer, buffer + bytes);
-    std::free(buffer);
-    return result;
-}
-
 const std::vector<uint8_t>& TestFile(FileSize size) {
-  static const std::vector<uint8_t> square = MakeFile(kSquare);
-  static const std::vector<uint8_t> photo = MakeFile(kPhoto);
+  static const std::vector<uint8_t> square = MakePhotoLikeJpeg(kSquare.width, kSquare.height);
+  static const std::vector<uint8_t> photo = MakePhotoLikeJpeg(kPhoto.width, kPhoto.height);
   return size.width == kSquare.width ? square : photo;
 }
 
@@ -163,49 +120,11 @@ BENCHMARK_CAPTURE(BareLibjpegToRgb, 1024x1024, kSquare)->Unit(benchmark::kMillis
 BENCHMARK_CAPTURE(CreateTextureFromJpeg, 1000x750, kPhoto)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK_CAPTURE(BareLibjpegToRgb, 1000x750, kPhoto)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(9)->ReportAggregatesOnly(true);
 
-// Prints the results as usual and remembers each benchmark's median times per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred) continue;
-      realTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
-      cpuTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-  }
-  std::map<std::string, double> realTimes;
-  std::map<std::string, double> cpuTimes;
-};
-
 // The goal is the power-of-two file's; the other size's ratio is shown beside it.
-void PrintRatio(const char* size, const char* goal, const char* what, const std::map<std::string, double>& times) {
-  const auto load = times.find(std::string("CreateTextureFromJpeg/") + size);
-  const auto bare = times.find(std::string("BareLibjpegToRgb/") + size);
-  if (load == times.end() || bare == times.end() || bare->second <= 0) return;
-  std::printf("%s: UtCreateTextureFromFileInMemory / bare libjpeg, median %s time: %.3f (%s)\n", size, what,
-              load->second / bare->second, goal);
-}
+[[maybe_unused]] const bool kRatios =
+    RegisterBenchRatio({"UtCreateTextureFromFileInMemory of a 1024 x 1024 JPEG against the bare libjpeg decode to RGB rows",
+                        "CreateTextureFromJpeg/1024x1024", "BareLibjpegToRgb/1024x1024", 1.25}) &&
+    RegisterBenchRatio({"the same on a 1000 x 750 JPEG, resampled to 1024 x 1024", "CreateTextureFromJpeg/1000x750",
+                        "BareLibjpegToRgb/1000x750", 0});
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  // Interleaving by default: each repetition of one runs between repetitions of the other.
-  std::vector<char*> args(argv, argv + argc);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave);
-  int count = int(args.size());
-  benchmark::Initialize(&count, args.data());
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const struct {
-    const char* size;
-    const char* goal;
-  } pairs[] = {{"1024x1024", "goal: at most 1.25"}, {"1000x750", "resampled to 1024x1024; no goal"}};
-  for (const auto& pair : pairs) {
-    PrintRatio(pair.size, pair.goal, "real", reporter.realTimes);
-    PrintRatio(pair.size, pair.goal, "CPU", reporter.cpuTimes);
-  }
-  benchmark::Shutdown();
-  return 0;
-}
