@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,6 +29,38 @@ struct MessageBoxes {
     self->captions.push_back(request.caption);
     return IDOK;
   }
+};
+
+// The demo reads "mud.jpg" from the working directory. For the life of this object the process
+// works in the demo's assets folder (the file is there) or in a fresh empty folder (it isn't).
+class DemoWorkingDirectory {
+ public:
+  enum Contents { kWithMud, kEmpty };
+
+  explicit DemoWorkingDirectory(Contents contents) : previous_(std::filesystem::current_path()) {
+    if (contents == kWithMud) {
+      std::filesystem::current_path(UT_DEMO_ASSETS_DIR);
+      return;
+    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "demo_test_XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+      ADD_FAILURE() << "no temporary folder to work in";
+      return;
+    }
+    empty_ = pattern;
+    std::filesystem::current_path(empty_);
+  }
+  ~DemoWorkingDirectory() {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    if (!empty_.empty()) std::filesystem::remove_all(empty_, ignored);
+  }
+  DemoWorkingDirectory(const DemoWorkingDirectory&) = delete;
+  DemoWorkingDirectory& operator=(const DemoWorkingDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path empty_;
 };
 
 inline HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }

@@ -1,7 +1,10 @@
 // The demo's set-up and one frame on the software runtime, read back from the back buffer and
-// from the window: a white square centred on black, 0.604 of the picture's height.
+// from the window: a square centred on black, 0.604 of the picture's height, white without
+// "mud.jpg" and showing that texture with it.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <sstream>
 
 #include "tests/demo/demo_fixture.h"
 #include "ut.h"
@@ -60,10 +63,11 @@ Box BoxOf(const Picture& p, uint32_t color) {
 }
 
 TEST_F(DemoTest, OneFrameShowsTheWhiteSquareCentredOnBlack) {
+  const DemoWorkingDirectory folder(DemoWorkingDirectory::kEmpty);
   ASSERT_NO_FATAL_FAILURE(OpenWindow());
   SetUpDeviceAndScene();
   ASSERT_NE(g_device, nullptr);
-  EXPECT_EQ(g_texture, nullptr) << "no mud.jpg in the test's directory, so no texture";
+  EXPECT_EQ(g_texture, nullptr) << "no mud.jpg in the working directory, so no texture";
   DrawFrame();
 
   const Picture picture = BackBuffer();
@@ -104,6 +108,144 @@ TEST_F(DemoTest, OneFrameShowsTheWhiteSquareCentredOnBlack) {
   ReleaseAll();
   EXPECT_EQ(d3d9rt::LiveObjectCount(), 0) << "ReleaseAll gives back every object";
   EXPECT_EQ(g_device, nullptr);
+}
+
+// Level 0 of a texture of 32-bit texels, and what linear filtering reads from it: texel (i, j)
+// is centred on ((i + 0.5) / width, (j + 0.5) / height), the four around the point are weighed
+// by their distances, coordinates wrap.
+struct Texels {
+  std::vector<uint32_t> texels;
+  int width = 0, height = 0;
+  bool opaque = false;  // X8R8G8B8: alpha reads as 1
+
+  double Channel(int x, int y, int shift) const {
+    x = ((x % width) + width) % width;
+    y = ((y % height) + height) % height;
+    return static_cast<double>((texels[static_cast<size_t>(y) * width + x] >> shift) & 0xffu);
+  }
+  double Bilinear(double u, double v, int shift) const {
+    const double tx = u * width - 0.5, ty = v * height - 0.5;
+    const double x0 = std::floor(tx), y0 = std::floor(ty);
+    const double fx = tx - x0, fy = ty - y0;
+    const int x = static_cast<int>(x0), y = static_cast<int>(y0);
+    const double top = (1 - fx) * Channel(x, y, shift) + fx * Channel(x + 1, y, shift);
+    const double bottom = (1 - fx) * Channel(x, y + 1, shift) + fx * Channel(x + 1, y + 1, shift);
+    return (1 - fy) * top + fy * bottom;
+  }
+};
+
+Texels Level0(IDirect3DTexture9* texture) {
+  Texels t;
+  D3DSURFACE_DESC desc;
+  EXPECT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
+  if (desc.Format != D3DFMT_X8R8G8B8 && desc.Format != D3DFMT_A8R8G8B8) {
+    ADD_FAILURE() << "level 0 has format " << desc.Format << ", not 32-bit ARGB";
+    return t;
+  }
+  t.opaque = desc.Format == D3DFMT_X8R8G8B8;
+  D3DLOCKED_RECT r;
+  EXPECT_EQ(texture->LockRect(0, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
+  if (!r.pBits) return t;
+  t.width = static_cast<int>(desc.Width);
+  t.height = static_cast<int>(desc.Height);
+  t.texels.resize(static_cast<size_t>(t.width) * t.height);
+  for (int y = 0; y < t.height; ++y) {
+    std::memcpy(&t.texels[static_cast<size_t>(y) * t.width], static_cast<const BYTE*>(r.pBits) + y * r.Pitch,
+                static_cast<size_t>(t.width) * 4);
+  }
+  texture->UnlockRect(0);
+  return t;
+}
+
+// Where the device puts a point of the model: world, view and projection as the device holds
+// them, the division by w and the viewport's mapping. Pixel centres have integer coordinates.
+struct ScreenPoint {
+  double x, y, w;
+};
+ScreenPoint Project(const TexturedVertex& vertex) {
+  D3DMATRIX world, view, projection;
+  EXPECT_EQ(g_device->GetTransform(D3DTS_WORLD, &world), D3D_OK);
+  EXPECT_EQ(g_device->GetTransform(D3DTS_VIEW, &view), D3D_OK);
+  EXPECT_EQ(g_device->GetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
+  double p[4] = {vertex.x, vertex.y, vertex.z, 1.0};
+  for (const D3DMATRIX* m : {&world, &view, &projection}) {
+    double q[4] = {};
+    for (int c = 0; c < 4; ++c) {
+      for (int r = 0; r < 4; ++r) q[c] += p[r] * m->m[r][c];
+    }
+    std::copy(q, q + 4, p);
+  }
+  D3DVIEWPORT9 vp;
+  EXPECT_EQ(g_device->GetViewport(&vp), D3D_OK);
+  return {vp.X + (p[0] / p[3] + 1.0) * vp.Width / 2.0, vp.Y + (1.0 - p[1] / p[3]) * vp.Height / 2.0, p[3]};
+}
+
+TEST_F(DemoTest, WithMudJpegTheSquareShowsTheTextureSampledLinearly) {
+  const DemoWorkingDirectory folder(DemoWorkingDirectory::kWithMud);
+  ASSERT_NO_FATAL_FAILURE(OpenWindow());
+  SetUpDeviceAndScene();
+  ASSERT_NE(g_device, nullptr);
+  ASSERT_NE(g_texture, nullptr) << "mud.jpg is in the working directory";
+  const Texels texels = Level0(g_texture);
+  ASSERT_EQ(texels.width, 512);
+  ASSERT_EQ(texels.height, 512);
+  DrawFrame();
+  const Picture picture = BackBuffer();
+  ASSERT_EQ(picture.width, 640);
+
+  // The strip's corners: top left, top right, bottom left. The square faces the camera, so
+  // w is the same at every corner and the texture coordinates run linearly across the screen.
+  const ScreenPoint topLeft = Project(g_squareVertices[0]);
+  const ScreenPoint topRight = Project(g_squareVertices[1]);
+  const ScreenPoint bottomLeft = Project(g_squareVertices[2]);
+  ASSERT_EQ(topLeft.w, topRight.w);
+  ASSERT_EQ(topLeft.w, bottomLeft.w);
+  const TexturedVertex& uv0 = g_squareVertices[0];
+  const double dudx = (g_squareVertices[1].u - uv0.u) / (topRight.x - topLeft.x);
+  const double dvdy = (g_squareVertices[2].v - uv0.v) / (bottomLeft.y - topLeft.y);
+
+  // Linear filtering with 8-bit weights and coordinates in 1/256 of a texel: within 2 of the
+  // exact weighting in each channel.
+  constexpr double kTolerance = 2.0;
+  int checked = 0, mirrored = 0;
+  double lowest = 255, highest = 0, worst = 0;
+  std::ostringstream failures;
+  for (int j = 1; j <= 9; ++j) {
+    for (int i = 1; i <= 9; ++i) {
+      // From a tenth to nine tenths of the way across and down; (5, 5) is the centre.
+      const int x = static_cast<int>(std::lround(topLeft.x + (topRight.x - topLeft.x) * i / 10.0));
+      const int y = static_cast<int>(std::lround(topLeft.y + (bottomLeft.y - topLeft.y) * j / 10.0));
+      const double u = uv0.u + (x - topLeft.x) * dudx, v = uv0.v + (y - topLeft.y) * dvdy;
+      const uint32_t got = picture.At(x, y);
+      bool mirroredDiffers = false;
+      for (int shift : {0, 8, 16}) {
+        const double want = texels.Bilinear(u, v, shift);
+        const double have = static_cast<double>((got >> shift) & 0xffu);
+        lowest = std::min(lowest, want);
+        highest = std::max(highest, want);
+        worst = std::max(worst, std::fabs(have - want));
+        if (std::fabs(have - want) > kTolerance) {
+          failures << "  pixel (" << x << ", " << y << ") at u " << u << ", v " << v << ": channel at bit "
+                   << shift << " is " << have << ", the texture gives " << want << "\n";
+        }
+        if (std::fabs(have - texels.Bilinear(u, 1.0 - v, shift)) > kTolerance) mirroredDiffers = true;
+      }
+      if (texels.opaque) {
+        EXPECT_EQ(got >> 24, 0xffu) << "pixel (" << x << ", " << y << ")";
+      }
+      mirrored += mirroredDiffers ? 1 : 0;
+      ++checked;
+    }
+  }
+  EXPECT_TRUE(failures.str().empty()) << "largest difference " << worst << "\n" << failures.str();
+  // The points tell the texture from a flat colour and from its mirror image.
+  EXPECT_GT(highest - lowest, 40.0) << "the points sample too little of the texture's variation";
+  EXPECT_GT(mirrored, checked * 3 / 4) << "the points can't tell the texture from its mirror image";
+
+  // Around the square the picture stays black.
+  EXPECT_EQ(picture.At(0, 0), kBlack);
+  EXPECT_EQ(picture.At(static_cast<int>(topLeft.x) - 3, static_cast<int>(topLeft.y) - 3), kBlack);
+  EXPECT_EQ(picture.At(static_cast<int>(topRight.x) + 3, static_cast<int>(bottomLeft.y) + 3), kBlack);
 }
 
 TEST_F(DemoTest, SetUpConfiguresTheDeviceAsTheProgramAsks) {
