@@ -4,9 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "d3d9/runtime/bilinear_texels.h"
 
 namespace d3d9rt {
 namespace {
@@ -151,33 +149,6 @@ void ShadeSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& 
       s.color.codec.Encode(color, colorRow + static_cast<size_t>(x0 + i) * s.color.codec.Bytes());
     }
   }
-}
-
-// Texels a, b (the row above the sample point) and c, d (the row below) weighed with 8-bit
-// fractions fx across and fy down, rounded as sampler_detail::Lerp rounds.
-inline uint32_t Bilinear(uint32_t a, uint32_t b, uint32_t c, uint32_t d, unsigned fx, unsigned fy) {
-#ifdef __SSE2__
-  // Channels as 16-bit lanes, two texels to a register: no product exceeds 255 * 256.
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i ab = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)),
-                                                          _mm_cvtsi32_si128(static_cast<int>(b))), zero);
-  const __m128i cd = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(c)),
-                                                          _mm_cvtsi32_si128(static_cast<int>(d))), zero);
-  const __m128i across = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(256 - fx)),
-                                            _mm_set1_epi16(static_cast<short>(fx)));
-  const __m128i down = _mm_unpacklo_epi64(_mm_set1_epi16(static_cast<short>(256 - fy)),
-                                          _mm_set1_epi16(static_cast<short>(fy)));
-  const __m128i half = _mm_set1_epi16(128);
-  const __m128i abw = _mm_mullo_epi16(ab, across), cdw = _mm_mullo_epi16(cd, across);
-  const __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(abw, _mm_srli_si128(abw, 8)), half), 8);
-  const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(cdw, _mm_srli_si128(cdw, 8)), half), 8);
-  const __m128i tb = _mm_mullo_epi16(_mm_unpacklo_epi64(top, bottom), down);
-  const __m128i mixed = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(tb, _mm_srli_si128(tb, 8)), half), 8);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, zero)));
-#else
-  using sampler_detail::Lerp;
-  return Lerp(Lerp(a, b, fx), Lerp(c, d, fx), fy);
-#endif
 }
 
 // The demo's case, kept short: one level of 32-bit texels, both coordinates wrapped on a
