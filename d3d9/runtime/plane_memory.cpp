@@ -5,8 +5,39 @@
 #include <mutex>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define UT_PLANE_POISONING 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UT_PLANE_POISONING 1
+#endif
+#endif
+#ifdef UT_PLANE_POISONING
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace d3d9rt {
 namespace {
+
+// Under AddressSanitizer a kept block is poisoned until it is handed out again, so a plane
+// used after its release is still reported, as it would be after free().
+void Poison(BYTE* bits, size_t size) {
+#ifdef UT_PLANE_POISONING
+  ASAN_POISON_MEMORY_REGION(bits, size);
+#else
+  (void)bits;
+  (void)size;
+#endif
+}
+
+void Unpoison(BYTE* bits, size_t size) {
+#ifdef UT_PLANE_POISONING
+  ASAN_UNPOISON_MEMORY_REGION(bits, size);
+#else
+  (void)bits;
+  (void)size;
+#endif
+}
 
 // Below this the C heap keeps and reuses blocks itself; above it, glibc maps and unmaps them
 // or trims them off the heap, so a released level's pages would be gone by the next creation.
@@ -41,6 +72,7 @@ BYTE* TakeKept(size_t size) {
     BYTE* bits = c.blocks[i].bits;
     c.blocks.erase(c.blocks.begin() + static_cast<std::ptrdiff_t>(i));
     c.bytes -= size;
+    Unpoison(bits, size);
     return bits;
   }
   return nullptr;
@@ -50,21 +82,25 @@ BYTE* TakeKept(size_t size) {
 // is not worth keeping.
 bool Keep(BYTE* bits, size_t size) {
   if (size < kSmallestKeptBlock || size > kMaxKeptBytes) return false;
-  std::vector<BYTE*> dropped;
+  std::vector<KeptBlock> dropped;
   {
     Cache& c = TheCache();
     std::lock_guard<std::mutex> lock(c.mutex);
+    Poison(bits, size);
     c.blocks.push_back({bits, size});
     c.bytes += size;
     size_t oldest = 0;
     while (c.bytes > kMaxKeptBytes || c.blocks.size() - oldest > kMaxKeptBlocks) {
-      dropped.push_back(c.blocks[oldest].bits);
+      dropped.push_back(c.blocks[oldest]);
       c.bytes -= c.blocks[oldest].size;
       ++oldest;
     }
     c.blocks.erase(c.blocks.begin(), c.blocks.begin() + static_cast<std::ptrdiff_t>(oldest));
   }
-  for (BYTE* p : dropped) std::free(p);
+  for (const KeptBlock& block : dropped) {
+    Unpoison(block.bits, block.size);
+    std::free(block.bits);
+  }
   return true;
 }
 

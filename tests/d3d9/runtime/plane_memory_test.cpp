@@ -69,6 +69,32 @@ TEST(PlaneMemory, WhatIsKeptStaysWithinItsBounds) {
   }
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define UT_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UT_TEST_ASAN 1
+#endif
+#endif
+
+#ifdef UT_TEST_ASAN
+// A kept block stays out of reach until it is handed out again: a plane used after its release
+// is reported as it would be after free().
+TEST(PlaneMemoryDeathTest, AKeptBlockCannotBeTouched) {
+  PlaneMemory memory = PlaneMemory::Undefined(kBlock + 64);
+  ASSERT_TRUE(memory);
+  volatile BYTE* const bits = memory.get();
+  bits[0] = 1;
+  memory = PlaneMemory();
+  ASSERT_GT(d3d9rt::KeptPlaneBlocks(), 0u);
+  EXPECT_DEATH(bits[100] = 2, "use-after-poison");
+  PlaneMemory again = PlaneMemory::Undefined(kBlock + 64);
+  ASSERT_EQ(again.get(), bits);
+  bits[100] = 3;  // handed out again: usable
+  EXPECT_EQ(again.get()[100], 3);
+}
+#endif
+
 // Render targets, depth buffers and plain surfaces start zeroed even in memory that a texture
 // level held before.
 TEST_F(RuntimeTest, SurfacesOutsideTexturesStartZeroed) {
