@@ -49,6 +49,8 @@ std::atomic<long> g_liveReferences{0};
 // Read on every lock, so kept apart from the mutex.
 std::atomic<bool> g_readOnlyLockGuard{false};
 std::atomic<unsigned> g_readOnlyLockWrites{0};
+// Read once per draw.
+std::atomic<bool> g_vectorSpans{true};
 
 unsigned CallIndex(Call call) { return static_cast<unsigned>(std::countr_zero(static_cast<uint32_t>(call))); }
 
@@ -69,6 +71,7 @@ void Reset() {
   }
   g_readOnlyLockGuard = false;
   g_readOnlyLockWrites = 0;
+  g_vectorSpans = true;
   ResetDebugLog();
 }
 
@@ -157,6 +160,8 @@ std::vector<LockRecord> LockLog() {
 }
 
 void SetReadOnlyLockGuard(bool on) { g_readOnlyLockGuard = on; }
+
+void SetVectorSpans(bool on) { g_vectorSpans = on; }
 unsigned ReadOnlyLockWriteCount() { return g_readOnlyLockWrites.load(); }
 
 long LiveObjectCount() { return g_liveObjects.load(); }
@@ -226,6 +231,8 @@ void RecordLock(const LockRecord& record) {
 }
 
 bool ReadOnlyLockGuardOn() { return g_readOnlyLockGuard.load(std::memory_order_relaxed); }
+
+bool VectorSpansAllowed() { return g_vectorSpans.load(std::memory_order_relaxed); }
 void NoteReadOnlyLockWrite() { ++g_readOnlyLockWrites; }
 
 void NoteObjectCreated() { ++g_liveObjects; }

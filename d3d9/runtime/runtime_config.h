@@ -103,6 +103,10 @@ void SetReadOnlyLockGuard(bool on);
 // The read-only locks since Reset whose memory was written to while the guard was on.
 unsigned ReadOnlyLockWriteCount();
 
+// Whether draws may shade spans with the processor's vector kernels (AVX2) where it has them;
+// on after Reset. Off, every span takes the scalar loops, which write the same bytes.
+void SetVectorSpans(bool on);
+
 // Debug output: whether "DebugSetMute" has muted it, how often "DebugSetMute" was called, and
 // how many error messages the runtime produced (muted or not).
 bool IsDebugMuted();

@@ -14,6 +14,7 @@ DeviceState CurrentDeviceState();
 
 void RecordLock(const LockRecord& record);
 bool ReadOnlyLockGuardOn();
+bool VectorSpansAllowed();
 void NoteReadOnlyLockWrite();
 
 void NoteObjectCreated();

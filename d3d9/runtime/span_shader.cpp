@@ -4,7 +4,9 @@
 #include <bit>
 #include <cmath>
 
+#include "d3d9/runtime/bilinear_span_avx2.h"
 #include "d3d9/runtime/bilinear_texels.h"
+#include "d3d9/runtime/runtime_state.h"
 
 namespace d3d9rt {
 namespace {
@@ -154,8 +156,9 @@ void ShadeSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& 
 // The demo's case, kept short: one level of 32-bit texels, both coordinates wrapped on a
 // power-of-two size, the same linear filter for magnification and minification, unlit. Where
 // 1 / w doesn't change along the row (a triangle facing the camera), neither do the texture
-// coordinates' steps, and they advance in 16.16 fixed point without a division per pixel.
-template <DepthMode kMode, bool kXrgb>
+// coordinates' steps, and they advance in 16.16 fixed point without a division per pixel;
+// kAvx2 hands those rows to the AVX2 kernel, which writes the same bytes eight pixels at a time.
+template <DepthMode kMode, bool kXrgb, bool kAvx2>
 void BilinearWrapSpan(const DrawSetup& s, const SpanStart& start, const SpanGradients& g, int y,
                       int x0, int x1) {
   using sampler_detail::ReduceCoordinate;
@@ -189,6 +192,32 @@ void BilinearWrapSpan(const DrawSetup& s, const SpanStart& start, const SpanGrad
     int64_t v = std::llround((v0 - std::floor(v0)) * toFixedY) - 32768;
     const int64_t du = std::llround(static_cast<double>(g.dUwdx) * w * toFixedX);
     const int64_t dv = std::llround(static_cast<double>(g.dVwdx) * w * toFixedY);
+    if constexpr (kAvx2) {
+      static_assert(kMode == DepthMode::kNone || kMode == DepthMode::kUnorm32);
+      BilinearSpanJob job = {};
+      job.color = colorRow;
+      job.depth = kMode == DepthMode::kNone ? nullptr : reinterpret_cast<uint32_t*>(cursor.row);
+      job.count = n;
+      job.u = static_cast<uint32_t>(u);
+      job.du = static_cast<uint32_t>(du);
+      job.v = static_cast<uint32_t>(v);
+      job.dv = static_cast<uint32_t>(dv);
+      job.bits = bits;
+      job.pitch = static_cast<uint32_t>(pitch);
+      job.maskX = static_cast<uint32_t>(maskX);
+      job.maskY = static_cast<uint32_t>(maskY);
+      job.alpha = kXrgb ? 0xff000000u : 0u;
+      job.keep = keep;
+      job.fixed = cursor.fixed;
+      job.fixedStep = cursor.fixedStep;
+      job.maxKey = depth.maxKey;
+      job.shift = depth.shift;
+      job.field = depth.field;
+      job.passMask = depth.passMask;
+      job.write = depth.write;
+      BilinearSpanAvx2(job);
+      return;
+    }
     for (int i = 0; i < n; ++i, u += du, v += dv) {
       if (!cursor.TestAndStep(depth, i)) continue;
       shade(i, static_cast<int>(u >> 8), static_cast<int>(v >> 8));
@@ -215,8 +244,26 @@ constexpr SpanFunction kGeneral[2][2] = {
 };
 
 template <DepthMode kMode>
-constexpr SpanFunction kBilinearWrap[2] = {BilinearWrapSpan<kMode, false>,
-                                           BilinearWrapSpan<kMode, true>};
+constexpr SpanFunction kBilinearWrap[2] = {BilinearWrapSpan<kMode, false, false>,
+                                           BilinearWrapSpan<kMode, true, false>};
+
+// The AVX2 kernel covers no depth and 32-bit unorm depth (the usual D24X8 and D24S8).
+template <DepthMode kMode>
+constexpr bool kHasAvx2Span = kMode == DepthMode::kNone || kMode == DepthMode::kUnorm32;
+
+template <DepthMode kMode>
+SpanFunction BilinearWrapAvx2(bool xrgb) {
+  if constexpr (kHasAvx2Span<kMode>) {
+    return xrgb ? BilinearWrapSpan<kMode, true, true> : BilinearWrapSpan<kMode, false, true>;
+  } else {
+    return nullptr;
+  }
+}
+
+bool UseAvx2Spans() {
+  static const bool have = HaveBilinearSpanAvx2();
+  return have && VectorSpansAllowed();
+}
 
 template <DepthMode kMode>
 SpanFunction ChooseFor(const DrawSetup& s) {
@@ -227,7 +274,12 @@ SpanFunction ChooseFor(const DrawSetup& s) {
     const SamplerLevel& level = t.levels[t.baseLevel];
     if (std::has_single_bit(static_cast<unsigned>(level.width)) &&
         std::has_single_bit(static_cast<unsigned>(level.height))) {
-      return kBilinearWrap<kMode>[t.kind == TexelKind::kXrgb ? 1 : 0];
+      const bool xrgb = t.kind == TexelKind::kXrgb;
+      // The kernel keeps texel indices in 16 bits.
+      if (kHasAvx2Span<kMode> && level.width <= 65536 && level.height <= 65536 && UseAvx2Spans()) {
+        return BilinearWrapAvx2<kMode>(xrgb);
+      }
+      return kBilinearWrap<kMode>[xrgb ? 1 : 0];
     }
   }
   return kGeneral<kMode>[s.shading == Shading::kTextured ? 1 : 0]
