@@ -89,6 +89,10 @@ void BilinearSpanAvx2(const BilinearSpanJob& job) {
   const __m256i maskY = _mm256_set1_epi32(static_cast<int>(job.maskY));
   const __m256i byte = _mm256_set1_epi32(255);
   const __m256i one = _mm256_set1_epi32(1);
+  const __m256i seven = _mm256_set1_epi32(7);
+  // The leftmost texel column of a group is its first pixel's, or its last one's where u falls
+  // along the row.
+  const __m256i firstLane = _mm256_set1_epi32(static_cast<int32_t>(job.du) < 0 ? 7 : 0);
   const __m256i pitch = _mm256_set1_epi32(static_cast<int>(job.pitch));
   const __m256i alpha = _mm256_set1_epi32(static_cast<int>(job.alpha));
   const __m256i keep = _mm256_set1_epi32(static_cast<int>(job.keep));
@@ -139,21 +143,40 @@ void BilinearSpanAvx2(const BilinearSpanJob& job) {
     const int drawn = _mm256_movemask_ps(_mm256_castsi256_ps(pass));
     if (drawn != 0) {
       const __m256i ax = _mm256_and_si256(_mm256_srli_epi32(u, 16), maskX);
-      const __m256i bx = _mm256_and_si256(_mm256_add_epi32(ax, one), maskX);
       const __m256i ay = _mm256_and_si256(_mm256_srli_epi32(v, 16), maskY);
-      const __m256i by = _mm256_and_si256(_mm256_add_epi32(ay, one), maskY);
-      const __m256i top = _mm256_mullo_epi32(ay, pitch), bottom = _mm256_mullo_epi32(by, pitch);
-      const __m256i left4 = _mm256_slli_epi32(ax, 2), right4 = _mm256_slli_epi32(bx, 2);
+      // The texel column of the group's leftmost pixel, and each pixel's column from it.
+      const __m256i first = _mm256_permutevar8x32_epi32(ax, firstLane);
+      const __m256i across = _mm256_sub_epi32(ax, first);
+      const __m256i sameRow = _mm256_cmpeq_epi32(ay, _mm256_permutevar8x32_epi32(ay, _mm256_setzero_si256()));
+      const __m256i near = _mm256_cmpeq_epi32(_mm256_max_epu32(across, seven), seven);
+      const uint32_t column = static_cast<uint32_t>(_mm256_cvtsi256_si32(first));
       __m256i a, b, c, d;
-      if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(ax, maskX))) == 0) {
-        // No pixel wraps across the right edge: each pair of texels sits side by side.
-        GatherPairs(bits, _mm256_add_epi32(top, left4), &a, &b);
-        GatherPairs(bits, _mm256_add_epi32(bottom, left4), &c, &d);
+      if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(sameRow, near))) == 0xff &&
+          column + 8 <= job.maskX) {
+        // One row of texels and at most eight columns (and their right neighbours), none
+        // wrapping: two loads a row, each pixel picking its texel out of them.
+        const uint32_t row = static_cast<uint32_t>(_mm256_cvtsi256_si32(ay));
+        const uint8_t* const top = job.bits + static_cast<size_t>(row) * job.pitch + column * 4u;
+        const uint8_t* const bottom = job.bits + static_cast<size_t>((row + 1) & job.maskY) * job.pitch + column * 4u;
+        a = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(top)), across);
+        b = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + 4)), across);
+        c = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom)), across);
+        d = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + 4)), across);
       } else {
-        a = _mm256_i32gather_epi32(bits, _mm256_add_epi32(top, left4), 1);
-        b = _mm256_i32gather_epi32(bits, _mm256_add_epi32(top, right4), 1);
-        c = _mm256_i32gather_epi32(bits, _mm256_add_epi32(bottom, left4), 1);
-        d = _mm256_i32gather_epi32(bits, _mm256_add_epi32(bottom, right4), 1);
+        const __m256i bx = _mm256_and_si256(_mm256_add_epi32(ax, one), maskX);
+        const __m256i by = _mm256_and_si256(_mm256_add_epi32(ay, one), maskY);
+        const __m256i top = _mm256_mullo_epi32(ay, pitch), bottom = _mm256_mullo_epi32(by, pitch);
+        const __m256i left4 = _mm256_slli_epi32(ax, 2), right4 = _mm256_slli_epi32(bx, 2);
+        if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(ax, maskX))) == 0) {
+          // No pixel wraps across the right edge: each pair of texels sits side by side.
+          GatherPairs(bits, _mm256_add_epi32(top, left4), &a, &b);
+          GatherPairs(bits, _mm256_add_epi32(bottom, left4), &c, &d);
+        } else {
+          a = _mm256_i32gather_epi32(bits, _mm256_add_epi32(top, left4), 1);
+          b = _mm256_i32gather_epi32(bits, _mm256_add_epi32(top, right4), 1);
+          c = _mm256_i32gather_epi32(bits, _mm256_add_epi32(bottom, left4), 1);
+          d = _mm256_i32gather_epi32(bits, _mm256_add_epi32(bottom, right4), 1);
+        }
       }
       const __m256i fx = _mm256_and_si256(_mm256_srli_epi32(u, 8), byte);
       const __m256i fy = _mm256_and_si256(_mm256_srli_epi32(v, 8), byte);

@@ -62,14 +62,16 @@ class VectorSpanTest : public RenderTest {
       const float u0 = random.Uniform(-3.0f, 3.0f), v0 = random.Uniform(-3.0f, 3.0f);
       const float u1 = u0 + (random.Below(2) ? scale : -scale);
       const float v1 = v0 + random.Uniform(-scale, scale);
+      // Half the quads turned on the texture, so that a row crosses rows of texels.
+      const float turn = random.Below(2) ? random.Uniform(-scale, scale) : 0.0f;
       // Depth slanted across the quad, or flat at the cleared value (where EQUAL passes).
       const bool flat = random.Below(4) == 0;
       const float za = flat ? 0.5f : random.Uniform(0.0f, 1.0f);
       const float zb = flat ? 0.5f : random.Uniform(0.0f, 1.0f);
       EXPECT_EQ(device_->SetRenderState(D3DRS_ZFUNC, kDepthFunctions[random.Below(8)]), D3D_OK);
       EXPECT_EQ(device_->SetRenderState(D3DRS_ZWRITEENABLE, random.Below(4) != 0), D3D_OK);
-      EXPECT_EQ(Draw(D3DPT_TRIANGLESTRIP, {At(x0, y0, za, u0, v0), At(x1, y0, zb, u1, v0),
-                                           At(x0, y1, za, u0, v1), At(x1, y1, zb, u1, v1)}),
+      EXPECT_EQ(Draw(D3DPT_TRIANGLESTRIP, {At(x0, y0, za, u0, v0), At(x1, y0, zb, u1, v0 + turn),
+                                           At(x0, y1, za, u0 - turn, v1), At(x1, y1, zb, u1 - turn, v1 + turn)}),
                 D3D_OK);
     }
     return Pixels();
