@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "d3d9/runtime/bilinear_span_avx2.h"
 #include "d3d9/runtime/bilinear_texels.h"
@@ -275,8 +276,10 @@ SpanFunction ChooseFor(const DrawSetup& s) {
     if (std::has_single_bit(static_cast<unsigned>(level.width)) &&
         std::has_single_bit(static_cast<unsigned>(level.height))) {
       const bool xrgb = t.kind == TexelKind::kXrgb;
-      // The kernel keeps texel indices in 16 bits.
-      if (kHasAvx2Span<kMode> && level.width <= 65536 && level.height <= 65536 && UseAvx2Spans()) {
+      // The kernel keeps texel indices in 16 bits and texel offsets in 31.
+      const bool fits = level.width <= 65536 && level.height <= 65536 &&
+                        uint64_t{level.pitch} * static_cast<uint64_t>(level.height) <= INT32_MAX;
+      if (kHasAvx2Span<kMode> && fits && UseAvx2Spans()) {
         return BilinearWrapAvx2<kMode>(xrgb);
       }
       return kBilinearWrap<kMode>[xrgb ? 1 : 0];
