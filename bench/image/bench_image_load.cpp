@@ -4,13 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <csetjmp>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "bench/common/bare_jpeg_decode.h"
 #include "bench/common/bench_ratios.h"
 #include "bench/common/photo_jpeg.h"
 #include "ut/image/decoded_image.h"
@@ -19,14 +17,6 @@
 namespace {
 
 constexpr int kSize = 2048;
-
-struct ErrorJump {
-  jpeg_error_mgr pub;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpOut(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1); }
-void Silent(j_common_ptr) {}
 
 const std::vector<uint8_t>& TestFile() {
   static const std::vector<uint8_t> file = MakePhotoLikeJpeg(kSize, kSize);
@@ -46,35 +36,16 @@ void LoadJpeg(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kSize * kSize);
 }
 
-// What a program using libjpeg directly does: the library's memory source, RGB rows one at a
-// time into a buffer of its own, the same inverse DCT the reader picks.
+// What a program using libjpeg directly does, with the inverse DCT the reader picks.
 void BareLibjpegToRgb(benchmark::State& state) {
   const std::vector<uint8_t>& file = TestFile();
   const J_DCT_METHOD dct = IsMmxAvailable() ? JDCT_ISLOW : JDCT_IFAST;
   for (auto _ : state) {
-    ErrorJump errors;
-    jpeg_decompress_struct cinfo = {};
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = JumpOut;
-    errors.pub.output_message = Silent;
-    if (setjmp(errors.jump)) {
-      jpeg_destroy_decompress(&cinfo);
+    std::unique_ptr<uint8_t[]> rgb = DecodeJpegToRgbRows(file, dct);
+    if (!rgb) {
       state.SkipWithError("libjpeg failed");
       break;
     }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, file.data(), file.size());
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.dct_method = dct;
-    jpeg_start_decompress(&cinfo);
-    const size_t stride = size_t(cinfo.output_width) * cinfo.output_components;
-    std::unique_ptr<uint8_t[]> rgb(new uint8_t[stride * cinfo.output_height]);
-    while (cinfo.output_scanline < cinfo.output_height) {
-      JSAMPROW row = rgb.get() + size_t(cinfo.output_scanline) * stride;
-      jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
     benchmark::DoNotOptimize(rgb.get());
   }
   state.SetItemsProcessed(state.iterations() * kSize * kSize);
