@@ -236,6 +236,9 @@ HRESULT CreateTextureFromFileInMemoryCore(IDirect3DDevice9* device, const void* 
   const LevelSource source{palette, working.data(), filter, colorKey};
   hr = FillFromFile(target, resourceType, faces, fileLevels, buildByMipFilter, image, source);
   if (FAILED(hr)) return hr;
+  // The texture holds the file's pixels now; giving them back before the mip levels are built
+  // keeps the call's peak memory near the texture's own size.
+  image.ReleaseContents();
 
   if (buildByMipFilter && fileLevels < target->GetLevelCount()) {
     hr = UtFilterTexture(target, working.data(), fileLevels - 1, mipFilter);
