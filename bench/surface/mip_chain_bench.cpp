@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/common/bench_ratios.h"
+#include "bench/common/headless_device.h"
 #include "ut/surface/pixel_converter.h"
 #include "d3d9/d3d9.h"
 #include "ut_surface.h"
@@ -19,21 +20,11 @@ constexpr UINT kSize = 2048;
 
 // A headless device of the software runtime with one texture whose level 0 holds noise.
 struct MipFixture {
-  ComPtr<IDirect3D9> d3d;
-  ComPtr<IDirect3DDevice9> device;
+  ComPtr<IDirect3DDevice9> device = MakeHeadlessDevice(D3DFMT_A8R8G8B8);
   ComPtr<IDirect3DTexture9> texture;
 
   MipFixture() {
-    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-    D3DPRESENT_PARAMETERS p = {};
-    p.BackBufferWidth = 64;
-    p.BackBufferHeight = 64;
-    p.BackBufferFormat = D3DFMT_A8R8G8B8;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.Windowed = TRUE;
-    if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p,
-                                         device.GetAddressOf())) ||
+    if (!device ||
         FAILED(device->CreateTexture(kSize, kSize, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.GetAddressOf(),
                                      nullptr))) {
       return;

@@ -13,6 +13,7 @@
 
 #include "bench/common/bare_jpeg_decode.h"
 #include "bench/common/bench_ratios.h"
+#include "bench/common/headless_device.h"
 #include "bench/common/photo_jpeg.h"
 #include "ut.h"
 #include "win32/com_ptr.h"
@@ -32,27 +33,9 @@ const std::vector<uint8_t>& TestFile(FileSize size) {
   return size.width == kSquare.width ? square : photo;
 }
 
-// A device of the software runtime; the back buffer is not used.
-ComPtr<IDirect3DDevice9> MakeDevice() {
-  ComPtr<IDirect3D9> d3d;
-  d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-  ComPtr<IDirect3DDevice9> device;
-  if (!d3d) return device;
-  D3DPRESENT_PARAMETERS parameters = {};
-  parameters.BackBufferWidth = 64;
-  parameters.BackBufferHeight = 64;
-  parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.Windowed = TRUE;
-  d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, device.GetAddressOf());
-  return device;
-}
-
 void CreateTextureFromJpeg(benchmark::State& state, FileSize size) {
   const std::vector<uint8_t>& file = TestFile(size);
-  const ComPtr<IDirect3DDevice9> device = MakeDevice();
+  const ComPtr<IDirect3DDevice9> device = MakeHeadlessDevice();
   if (!device) {
     state.SkipWithError("no device");
     return;

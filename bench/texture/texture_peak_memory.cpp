@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/headless_device.h"
 #include "bench/common/photo_jpeg.h"
 #include "d3d9/runtime/format_layout.h"
 #include "ut.h"
@@ -48,23 +49,6 @@ bool ResetPeak() {
   return clear.good();
 }
 
-ComPtr<IDirect3DDevice9> MakeDevice() {
-  ComPtr<IDirect3D9> d3d;
-  d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-  ComPtr<IDirect3DDevice9> device;
-  if (!d3d) return device;
-  D3DPRESENT_PARAMETERS parameters = {};
-  parameters.BackBufferWidth = 64;
-  parameters.BackBufferHeight = 64;
-  parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.Windowed = TRUE;
-  d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                    &parameters, device.GetAddressOf());
-  return device;
-}
-
 // The bytes the runtime holds for the levels of a texture, as it lays them out.
 size_t TextureBytes(IDirect3DTexture9* texture) {
   size_t total = 0;
@@ -87,7 +71,7 @@ double MiB(double bytes) { return bytes / (1024.0 * 1024.0); }
 int Measure(const char* path) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const ComPtr<IDirect3DDevice9> device = MakeDevice();
+  const ComPtr<IDirect3DDevice9> device = MakeHeadlessDevice();
   if (file.empty() || !device) {
     std::fprintf(stderr, "no JPEG or no device\n");
     return 1;

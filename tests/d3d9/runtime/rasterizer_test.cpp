@@ -209,14 +209,7 @@ TEST_F(RenderTest, HugeAndOutsideTrianglesAreClippedToTheViewport) {
 // A floor that runs from behind the camera to the far distance: the part behind the camera
 // (w <= 0) is clipped away instead of folding over the picture.
 TEST_F(RenderTest, GeometryBehindTheCameraIsClippedAway) {
-  // A left-handed perspective projection: 90 degrees, square, near 0.5, far 20.
-  const float zn = 0.5f, zf = 20.0f, q = zf / (zf - zn);
-  D3DMATRIX projection = {};
-  projection._11 = 1;
-  projection._22 = 1;
-  projection._33 = q;
-  projection._34 = 1;
-  projection._43 = -zn * q;
+  const D3DMATRIX projection = Perspective(0.5f, 20.0f);
   ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
   // The floor y = -1, from z = -5 (behind) to z = 10, x from -10 to 10; clockwise from above
   // the camera's view.

@@ -27,6 +27,18 @@ inline Vertex At(float sx, float sy, float z = 0.5f, float u = 0.0f, float v = 0
   return {sx / (kSize / 2.0f) - 1.0f, 1.0f - sy / (kSize / 2.0f), z, u, v};
 }
 
+// A left-handed perspective projection of 90 degrees, square, with near and far planes zn, zf.
+inline D3DMATRIX Perspective(float zn, float zf) {
+  const float q = zf / (zf - zn);
+  D3DMATRIX projection = {};
+  projection._11 = 1;
+  projection._22 = 1;
+  projection._33 = q;
+  projection._34 = 1;
+  projection._43 = -zn * q;
+  return projection;
+}
+
 class RenderTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(MakeDevice(D3DFMT_A8R8G8B8, D3DFMT_D24S8)); }

@@ -56,13 +56,7 @@ TEST_F(RenderTest, ShortRoadForLinearWrappedTexturesMatchesTheGeneralSampler) {
   ComPtr<IDirect3DTexture9> t = MakeTexture(8, 8, 1, [](UINT, UINT x, UINT y) { return Pattern(x, y); });
   ASSERT_EQ(device_->SetTexture(0, t.Get()), D3D_OK);
   ASSERT_EQ(device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR), D3D_OK);
-  const float zn = 0.5f, zf = 10.0f, q = zf / (zf - zn);
-  D3DMATRIX projection = {};
-  projection._11 = 1;
-  projection._22 = 1;
-  projection._33 = q;
-  projection._34 = 1;
-  projection._43 = -zn * q;
+  const D3DMATRIX projection = Perspective(0.5f, 10.0f);
   ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
   struct Quad {
     const char* what;
@@ -131,13 +125,7 @@ TEST_F(RenderTest, AddressModesPlaceTexelsOutsideTheTexture) {
 // halfway line lies where the quad's middle (x = 0, z = 2) projects, the screen's centre, not
 // halfway between the projected edges, where interpolating on the screen would put it.
 TEST_F(RenderTest, TextureCoordinatesArePerspectiveCorrect) {
-  const float zn = 0.5f, zf = 10.0f, q = zf / (zf - zn);
-  D3DMATRIX projection = {};
-  projection._11 = 1;
-  projection._22 = 1;
-  projection._33 = q;
-  projection._34 = 1;
-  projection._43 = -zn * q;
+  const D3DMATRIX projection = Perspective(0.5f, 10.0f);
   ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
   ComPtr<IDirect3DTexture9> t =
       MakeTexture(2, 1, 1, [](UINT, UINT x, UINT) { return x ? 0xff00ff00u : 0xffff0000u; });
@@ -222,13 +210,7 @@ TEST_F(MipTest, LinearMipFilteringBlendsTwoLevels) {
 // A floor receding into the distance: each row's pixels cover more texels than the row below,
 // so the level rises from the bottom of the picture to the horizon, pixel by pixel.
 TEST_F(MipTest, LevelsAreChosenPerPixel) {
-  const float zn = 0.5f, zf = 100.0f, q = zf / (zf - zn);
-  D3DMATRIX projection = {};
-  projection._11 = 1;
-  projection._22 = 1;
-  projection._33 = q;
-  projection._34 = 1;
-  projection._43 = -zn * q;
+  const D3DMATRIX projection = Perspective(0.5f, 100.0f);
   ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
   ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, {{-4, -1, 40, 0, 0}, {4, -1, 40, 4, 0}, {-4, -1, 1, 0, 40},
                                        {4, -1, 1, 4, 40}}),
